@@ -1,0 +1,55 @@
+#include "ui/controls/Fonts.h"
+
+#include <QFontDatabase>
+#include <QStringList>
+
+namespace {
+
+QString firstInstalled(const QStringList &candidates)
+{
+    const QStringList families = QFontDatabase::families();
+    for (const QString &c : candidates)
+        if (families.contains(c, Qt::CaseInsensitive))
+            return c;
+    return candidates.isEmpty() ? QString() : candidates.first();
+}
+
+} // namespace
+
+QString JapaneseUiFamily()
+{
+    static const QString family = firstInstalled(
+        {QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Noto Sans JP"), QStringLiteral("IPAPGothic"),
+         QStringLiteral("VL PGothic"), QStringLiteral("Droid Sans Fallback")});
+    return family;
+}
+
+QString JapaneseFixedFamily()
+{
+    static const QString family = firstInstalled(
+        {QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("IPAGothic"), QStringLiteral("VL Gothic"),
+         QStringLiteral("Noto Sans CJK JP")});
+    return family;
+}
+
+void InstallFontSubstitutes()
+{
+    const QString ui = JapaneseUiFamily();
+    const QString fixed = JapaneseFixedFamily();
+    const char16_t *proportional[] = {u"ＭＳ Ｐゴシック", u"MS PGothic", u"ＭＳ Ｐ明朝", u"MS PMincho",
+                                       u"MS UI Gothic", u"MS Sans Serif", u"System"};
+    const char16_t *monospace[] = {u"ＭＳ ゴシック", u"MS Gothic", u"ＭＳ 明朝", u"MS Mincho"};
+    for (const char16_t *name : proportional)
+        QFont::insertSubstitution(QString::fromUtf16(name), ui);
+    for (const char16_t *name : monospace)
+        QFont::insertSubstitution(QString::fromUtf16(name), fixed);
+}
+
+QFont WindowsFont(const QString &face, int height)
+{
+    QFont font(face);
+    // Windows heights are pixels; a positive height includes the internal
+    // leading, which for these faces is about a fifth of the cell.
+    font.setPixelSize(height < 0 ? -height : qMax(1, height * 4 / 5));
+    return font;
+}
