@@ -1,0 +1,208 @@
+#include "data/CSVOptionDlg.h"
+
+#include "data/Notifier.h"
+#include "data/TextCodec.h"
+#include "settings/AppSettings.h"
+#include "settings/SettingsFile.h"
+#include "ui/controls/Fonts.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <memory>
+
+namespace {
+
+const QString Section = QStringLiteral("CSVOption");
+const QString Comma = QStringLiteral("カンマ");
+const QString Tab = QStringLiteral("タブ");
+const QString DoubleQuote = QStringLiteral("ダブル");
+const QString SingleQuote = QStringLiteral("シングル");
+const QString LfItem = QStringLiteral("LF(0A)");
+const QString BackslashN = QStringLiteral("\\n");
+
+QComboBox *makeCombo(QWidget *parent, const char *name, const QStringList &items, const QRect &geometry)
+{
+    auto *combo = new QComboBox(parent);
+    combo->setObjectName(QLatin1String(name));
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->addItems(items);
+    combo->setGeometry(geometry);
+    return combo;
+}
+
+QLabel *makeLabel(QWidget *parent, const QString &text, int x, int y, QWidget *buddy)
+{
+    auto *label = new QLabel(text, parent);
+    label->move(x, y);
+    label->adjustSize();
+    label->setBuddy(buddy);
+    return label;
+}
+
+} // namespace
+
+TCSVOptionDlg::TCSVOptionDlg(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("CSVOptionDlg"));
+    setWindowTitle(QStringLiteral("CSV読み書きの設定"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+        | Qt::WindowCloseButtonHint);
+    setFont(WindowsFont(QStringLiteral("ＭＳ Ｐゴシック"), -12));
+    setFixedSize(337, 165);
+
+    CBCommaChar = makeCombo(this, "CBCommaChar", {Comma, Tab}, QRect(148, 12, 105, 22));
+    CBQuoteChar = makeCombo(this, "CBQuoteChar", {DoubleQuote, SingleQuote}, QRect(148, 40, 105, 22));
+    CBCRChar = makeCombo(this, "CBCRChar", {LfItem, BackslashN}, QRect(148, 68, 105, 22));
+    makeLabel(this, QStringLiteral("区切り文字"), 16, 16, CBCommaChar);
+    makeLabel(this, QStringLiteral("クォーテーション文字"), 16, 44, CBQuoteChar);
+    makeLabel(this, QStringLiteral("メモの改行文字"), 16, 72, CBCRChar);
+    limitToOneCharacter(CBCommaChar);
+    limitToOneCharacter(CBQuoteChar);
+
+    CBSpaceQuote = new QCheckBox(QStringLiteral("空白を含んでいたときもクォーテーションでくくる"), this);
+    CBSpaceQuote->setObjectName(QStringLiteral("CBSpaceQuote"));
+    CBSpaceQuote->setGeometry(16, 100, 313, 17);
+
+    OKBtn = new QPushButton(QStringLiteral("OK"), this);
+    OKBtn->setObjectName(QStringLiteral("OKBtn"));
+    OKBtn->setGeometry(96, 132, 73, 23);
+    OKBtn->setDefault(true);
+    CancelBtn = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    CancelBtn->setGeometry(176, 132, 73, 23);
+    HelpBtn = new QPushButton(QStringLiteral("ヘルプ(&H)"), this);
+    HelpBtn->setObjectName(QStringLiteral("HelpBtn"));
+    HelpBtn->setGeometry(256, 132, 73, 23);
+    HelpBtn->setAutoDefault(false);
+    CancelBtn->setAutoDefault(false);
+
+    connect(OKBtn, &QPushButton::clicked, this, &TCSVOptionDlg::OKBtnClick);
+    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    connect(HelpBtn, &QPushButton::clicked, this, &TCSVOptionDlg::HelpBtnClick);
+
+    FormCreate();
+}
+
+QString TCSVOptionDlg::CharText(int code)
+{
+    if (code < 1 || code > 255)
+        return QString();
+    // Through the code page, so a byte that is no character of its own still
+    // comes back as the same byte on OK.
+    return Cp932::decode(QByteArray(1, char(code)));
+}
+
+int TCSVOptionDlg::CharCode(const QString &text)
+{
+    if (text.isEmpty())
+        return 0;
+    const QByteArray bytes = Cp932::encode(QStringView(text).left(1));
+    return bytes.size() == 1 ? int(quint8(bytes[0])) : 0;
+}
+
+// The separator and the quotation character are single bytes of the CSV
+// text: the field takes one character that code page 932 writes as one
+// byte. Typing over a chosen item replaces it; deleting from it empties it.
+void TCSVOptionDlg::limitToOneCharacter(QComboBox *combo)
+{
+    QLineEdit *edit = combo->lineEdit();
+    auto previous = std::make_shared<QString>(edit->text());
+    connect(edit, &QLineEdit::textChanged, this, [previous](const QString &text) { *previous = text; });
+    connect(edit, &QLineEdit::textEdited, this, [combo, edit, previous](const QString &text) {
+        const QString before = *previous;
+        if (combo->findText(text, Qt::MatchExactly) >= 0 || text.isEmpty())
+            return;
+        QString result = text;
+        if (text.size() > 1 || combo->findText(before, Qt::MatchExactly) >= 0) {
+            qsizetype head = 0;
+            while (head < text.size() && head < before.size() && text[head] == before[head])
+                ++head;
+            qsizetype tail = 0;
+            while (tail < text.size() - head && tail < before.size() - head
+                && text[text.size() - 1 - tail] == before[before.size() - 1 - tail])
+                ++tail;
+            const QString inserted = text.mid(head, text.size() - head - tail);
+            result = inserted.isEmpty() ? QString() : inserted.right(1);
+        }
+        if (!result.isEmpty() && Cp932::encode(result).size() != 1)
+            result = before;
+        if (result != text) {
+            edit->setText(result);
+            edit->setCursorPosition(int(result.size()));
+        }
+    });
+}
+
+void TCSVOptionDlg::FormCreate()
+{
+    SettingsFile &ini = Settings();
+
+    const int comma = ini.readInteger(Section, QStringLiteral("CommaChar"), ',');
+    if (comma == ',')
+        CBCommaChar->setCurrentIndex(0);
+    else if (comma == '\t')
+        CBCommaChar->setCurrentIndex(1);
+    else
+        CBCommaChar->setEditText(CharText(comma));
+
+    const int quote = ini.readInteger(Section, QStringLiteral("QuoteChar"), '"');
+    if (quote == '"')
+        CBQuoteChar->setCurrentIndex(0);
+    else if (quote == '\'')
+        CBQuoteChar->setCurrentIndex(1);
+    else
+        CBQuoteChar->setEditText(CharText(quote));
+
+    const QString cr = ini.readString(Section, QStringLiteral("CRChar"), QStringLiteral("LF"));
+    if (cr == QLatin1String("LF"))
+        CBCRChar->setCurrentIndex(0);
+    else if (cr == BackslashN)
+        CBCRChar->setCurrentIndex(1);
+    else
+        CBCRChar->setEditText(cr);
+
+    CBSpaceQuote->setChecked(ini.readBool(Section, QStringLiteral("SpaceQuote"), true));
+}
+
+void TCSVOptionDlg::OKBtnClick()
+{
+    SettingsFile &ini = Settings();
+
+    const QString comma = CBCommaChar->currentText();
+    ini.writeInteger(Section, QStringLiteral("CommaChar"),
+        comma == Comma     ? ','
+            : comma == Tab ? '\t'
+                           : CharCode(comma));
+
+    const QString quote = CBQuoteChar->currentText();
+    ini.writeInteger(Section, QStringLiteral("QuoteChar"),
+        quote == DoubleQuote       ? '"'
+            : quote == SingleQuote ? '\''
+                                   : CharCode(quote));
+
+    const QString cr = CBCRChar->currentText();
+    ini.writeString(Section, QStringLiteral("CRChar"), cr == LfItem ? QStringLiteral("LF") : cr);
+
+    ini.writeBool(Section, QStringLiteral("SpaceQuote"), CBSpaceQuote->isChecked());
+    accept();
+}
+
+void TCSVOptionDlg::HelpBtnClick()
+{
+    Notifier::instance().showHelp(HelpContext);
+}
+
+void TCSVOptionDlg::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+        HelpBtnClick();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
