@@ -1,0 +1,638 @@
+#include "data/ItemRec.h"
+
+#include "data/Clock.h"
+#include "data/Notifier.h"
+#include "data/StringListEx.h"
+
+#include <optional>
+
+const std::array<QString, 5> TitleOptNames = {
+    QString(),
+    QStringLiteral("月差"),
+    QStringLiteral("日差"),
+    QStringLiteral("/Vmag"),
+    QStringLiteral("巻"),
+};
+
+const std::array<QString, 4> KindNames = {
+    QStringLiteral("一度・期間"),
+    QStringLiteral("月日指定"),
+    QStringLiteral("曜日指定"),
+    QStringLiteral("不定期"),
+};
+
+const std::array<QString, 8> WeekdayNames = {
+    QStringLiteral("月"),
+    QStringLiteral("火"),
+    QStringLiteral("水"),
+    QStringLiteral("木"),
+    QStringLiteral("金"),
+    QStringLiteral("土"),
+    QStringLiteral("日"),
+    QStringLiteral("祝"),
+};
+
+namespace {
+
+// Date texts are written for every item of a CSV export and every list row;
+// QString::arg would dominate a large export.
+void putDigits(char16_t *&p, int value, int width)
+{
+    for (int i = width - 1; i >= 0; --i) {
+        p[i] = char16_t(u'0' + value % 10);
+        value /= 10;
+    }
+    p += width;
+}
+
+QString formatDate(DateValue value, bool kanji)
+{
+    int y, m, d;
+    DecodeDate(value, y, m, d);
+    if (y < 0 || y > 9999)
+        return kanji ? FormatDateKanji(value) : FormatDateSlash(value);
+    QString s(10, Qt::Uninitialized);
+    char16_t *p = reinterpret_cast<char16_t *>(s.data());
+    putDigits(p, y, 4);
+    *p++ = kanji ? u'年' : u'/';
+    putDigits(p, m, 2);
+    *p++ = kanji ? u'月' : u'/';
+    putDigits(p, d, 2);
+    if (kanji)
+        s.append(u'日');
+    return s;
+}
+
+QString slashDate(DateValue value)
+{
+    return formatDate(value, false);
+}
+
+QString kanjiDate(DateValue value)
+{
+    return formatDate(value, true);
+}
+
+// "yyyy/mm/dd" as the getters write it is read without the general parser,
+// which asks the clock for the current year on every call.
+std::optional<DateValue> parseDate(const QString &text)
+{
+    if (text.size() == 10 && text[4] == u'/' && text[7] == u'/') {
+        int n[3] = {0, 0, 0};
+        const int starts[3] = {0, 5, 8}, lens[3] = {4, 2, 2};
+        bool ok = true;
+        for (int k = 0; k < 3 && ok; ++k) {
+            for (int i = starts[k]; i < starts[k] + lens[k]; ++i) {
+                const char16_t c = text[i].unicode();
+                if (c < u'0' || c > u'9') {
+                    ok = false;
+                    break;
+                }
+                n[k] = n[k] * 10 + (c - u'0');
+            }
+        }
+        if (ok) {
+            const QDate date(n[0], n[1], n[2]);
+            if (n[0] < 1 || !date.isValid())
+                return std::nullopt;
+            return QDateToDateValue(date);
+        }
+    }
+    return ParseDate(text);
+}
+
+void setDateFromText(const QString &text, bool &flag, DateValue &date)
+{
+    if (text.isEmpty()) {
+        flag = false;
+        return;
+    }
+    if (const auto value = parseDate(text)) {
+        date = *value;
+        flag = true;
+    } else {
+        flag = false;
+    }
+}
+
+// Entries of a month or day list: separated by commas and white space, an
+// entry in double quotes may hold either.
+QStringList splitEntries(const QString &text)
+{
+    TStringListEx list;
+    list.CommaChar = ',';
+    list.QuoteChar = '"';
+    list.SpaceQuote = true;
+    list.CRChar.clear();
+    list.SetCsvText(text);
+    QStringList entries;
+    for (int i = 0; i < list.count(); ++i)
+        entries.append(list.string(i));
+    return entries;
+}
+
+QString joined(const QStringList &parts, const QString &suffix)
+{
+    return parts.join(u',') + suffix;
+}
+
+} // namespace
+
+int StrToIntDef0(QStringView text)
+{
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    if (i == text.size())
+        return 0;
+    qint64 value = 0;
+    for (; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9')
+            return 0;
+        value = value * 10 + (c - u'0');
+        if (value > qint64(INT_MAX) + 1)
+            return 0;
+    }
+    if (negative)
+        value = -value;
+    if (value > INT_MAX || value < INT_MIN)
+        return 0;
+    return int(value);
+}
+
+// --- TItemRec ---
+
+TItemRec::TItemRec() = default;
+TItemRec::~TItemRec() = default;
+
+void TItemRec::Assign(const TItemRec &source)
+{
+    if (&source == this)
+        return;
+    DevState = source.DevState;
+    DevByte = source.DevByte;
+    DevStamp = source.DevStamp;
+    Title = source.Title;
+    TitleOpt = source.TitleOpt;
+    TitleDiff = source.TitleDiff;
+    MemoText = source.MemoText;
+    HasStart = source.HasStart;
+    StartDate = source.StartDate;
+    HasEnd = source.HasEnd;
+    EndDate = source.EndDate;
+    Months = source.Months;
+    Days = source.Days;
+    Weekdays = source.Weekdays;
+    WeekParity = source.WeekParity;
+    ShiftDays = source.ShiftDays;
+    ShiftHoliday = source.ShiftHoliday;
+    ShiftDir = source.ShiftDir;
+    BeforeDays = source.BeforeDays;
+    AfterDays = source.AfterDays;
+    HasLast = source.HasLast;
+    LastDate = source.LastDate;
+    DevWord = source.DevWord;
+}
+
+DateValue TItemRec::StartOrToday() const
+{
+    return HasStart ? StartDate : Clock::todayValue();
+}
+
+DateValue TItemRec::EndOrStart() const
+{
+    return HasEnd ? EndDate : StartDate;
+}
+
+void TItemRec::SetMonth(int m, bool on)
+{
+    if (m >= 1 && m <= 12)
+        Months[m] = on;
+}
+
+void TItemRec::SetDay(int i, int value)
+{
+    if (i >= 1 && i <= 2)
+        Days[i] = value;
+}
+
+void TItemRec::SetWeekday(int d, bool on)
+{
+    if (d >= 0 && d <= 6)
+        Weekdays[d] = on;
+}
+
+void TItemRec::SetShiftDay(int d, bool on)
+{
+    if (d >= 0 && d <= 6)
+        ShiftDays[d] = on;
+}
+
+void TItemRec::SetDevWordAt(int i, int value)
+{
+    if (i >= 1 && i <= 4)
+        DevWord[i] = value;
+}
+
+void TItemRec::FillListItem(ListRow &row) const
+{
+    row.caption = Title;
+    for (QString &s : row.subItems)
+        s.clear();
+    const QString sign = TitleDiff > 0 ? QStringLiteral("+") : QString();
+    switch (TitleOpt) {
+    case 1:
+        row.subItems[0] = sign + QString::number(TitleDiff) + u'月';
+        break;
+    case 2:
+        row.subItems[0] = sign + QString::number(TitleDiff) + u'日';
+        break;
+    case 3:
+        row.subItems[0] = QStringLiteral("/Vmag");
+        break;
+    case 4:
+        row.subItems[0] = QString::number(TitleDiff) + u'巻';
+        break;
+    default:
+        row.subItems[0] = QStringLiteral(" ");
+        break;
+    }
+    row.subItems[1] = QStringLiteral(" ");
+    row.subItems[2] = QStringLiteral(" ");
+    row.subItems[3] = BeforeStr();
+    row.subItems[4] = AfterStr();
+    row.subItems[5] = HasLast ? kanjiDate(LastDate) : QStringLiteral(" ");
+}
+
+// --- text conversions ---
+
+QString TItemRec::TitleStr() const
+{
+    return Title;
+}
+
+void TItemRec::SetTitleStr(const QString &text)
+{
+    Title = text;
+}
+
+QString TItemRec::TitleOptStr() const
+{
+    return TitleOpt < TitleOptNames.size() ? TitleOptNames[TitleOpt] : QString();
+}
+
+void TItemRec::SetTitleOptStr(const QString &text)
+{
+    if (text.contains(u'月'))
+        TitleOpt = 1;
+    else if (text.contains(u'日'))
+        TitleOpt = 2;
+    else if (text.toLower().contains(QLatin1String("mag")))
+        TitleOpt = 3;
+    else if (text.contains(u'巻'))
+        TitleOpt = 4;
+    else
+        TitleOpt = 0;
+}
+
+QString TItemRec::TitleDiffStr() const
+{
+    if (TitleOpt == 1 || TitleOpt == 2)
+        return TitleDiff >= 0 ? u'+' + QString::number(TitleDiff) : QString::number(TitleDiff);
+    if (TitleOpt == 4)
+        return QString::number(TitleDiff);
+    return {};
+}
+
+void TItemRec::SetTitleDiffStr(const QString &text)
+{
+    TitleDiff = StrToIntDef0(text);
+}
+
+QString TItemRec::MemoStr() const
+{
+    return MemoText;
+}
+
+void TItemRec::SetMemoStr(const QString &text)
+{
+    MemoText = text;
+}
+
+QString TItemRec::KindStr() const
+{
+    return Kind < KindNames.size() ? KindNames[Kind] : QString();
+}
+
+QString TItemRec::StartStr() const
+{
+    if (HasStart && (Kind == 0 || Kind == 3))
+        return slashDate(StartOrToday());
+    return {};
+}
+
+void TItemRec::SetStartStr(const QString &text)
+{
+    setDateFromText(text, HasStart, StartDate);
+}
+
+QString TItemRec::EndStr() const
+{
+    if (HasEnd && Kind == 0)
+        return slashDate(EndOrStart());
+    return {};
+}
+
+void TItemRec::SetEndStr(const QString &text)
+{
+    setDateFromText(text, HasEnd, EndDate);
+}
+
+QString TItemRec::MonthsStr() const
+{
+    if (Kind != 1)
+        return {};
+    static const QString suffix = QStringLiteral("月");
+    bool all = true, odd = true, even = true;
+    for (int m = 1; m <= 12; ++m) {
+        const bool on = Months[m];
+        all = all && on;
+        odd = odd && on == (m % 2 == 1);
+        even = even && on == (m % 2 == 0);
+    }
+    if (all)
+        return QStringLiteral("毎") + suffix;
+    if (odd)
+        return QStringLiteral("奇数") + suffix;
+    if (even)
+        return QStringLiteral("偶数") + suffix;
+    QStringList parts;
+    for (int m = 1; m <= 12; ++m)
+        if (Months[m])
+            parts.append(QString::number(m));
+    return joined(parts, suffix);
+}
+
+void TItemRec::SetMonthsStr(const QString &text)
+{
+    Months.fill(false);
+    if (text.contains(u'毎')) {
+        for (int m = 1; m <= 12; ++m)
+            Months[m] = true;
+    } else if (text.contains(u'奇')) {
+        for (int m = 1; m <= 12; m += 2)
+            Months[m] = true;
+    } else if (text.contains(u'偶')) {
+        for (int m = 2; m <= 12; m += 2)
+            Months[m] = true;
+    } else {
+        QString rest = text;
+        rest.remove(u'月');
+        for (const QString &entry : splitEntries(rest)) {
+            const int v = StrToIntDef0(entry);
+            if (v >= 1 && v <= 12)
+                Months[v] = true;
+        }
+    }
+}
+
+QString TItemRec::DaysStr() const
+{
+    if (Kind != 1)
+        return {};
+    QStringList parts;
+    for (int i = 1; i <= 2; ++i) {
+        if (Days[i] >= 31)
+            parts.append(QStringLiteral("末"));
+        else if (Days[i] > 0)
+            parts.append(QString::number(Days[i]));
+    }
+    return joined(parts, QStringLiteral("日"));
+}
+
+void TItemRec::SetDaysStr(const QString &text)
+{
+    Days[1] = Days[2] = 0;
+    QString rest = text;
+    rest.remove(u'日');
+    int slot = 1;
+    for (const QString &entry : splitEntries(rest)) {
+        if (slot > 2)
+            break;
+        const int v = StrToIntDef0(entry);
+        if (v >= 1 && v <= 31)
+            Days[slot++] = v;
+        else if (entry.contains(u'末'))
+            Days[slot++] = 31;
+    }
+}
+
+QString TItemRec::WeekStr() const
+{
+    if (Kind != 2)
+        return {};
+    switch (WeekParity) {
+    case 0:
+        return QStringLiteral("毎週");
+    case 1:
+        return QStringLiteral("奇数週");
+    case 2:
+        return QStringLiteral("偶数週");
+    default:
+        return QStringLiteral("？？");
+    }
+}
+
+void TItemRec::SetWeekStr(const QString &text)
+{
+    if (text.contains(u'奇'))
+        WeekParity = 1;
+    else if (text.contains(u'偶'))
+        WeekParity = 2;
+    else
+        WeekParity = 0;
+}
+
+QString TItemRec::WeekdaysStr() const
+{
+    if (Kind != 2)
+        return {};
+    QStringList parts;
+    for (int d = 0; d <= 6; ++d)
+        if (Weekdays[d])
+            parts.append(WeekdayNames[d]);
+    return joined(parts, QStringLiteral("曜日"));
+}
+
+void TItemRec::SetWeekdaysStr(const QString &text)
+{
+    QString rest = text;
+    rest.remove(QStringLiteral("曜日"));
+    for (int d = 0; d <= 6; ++d)
+        Weekdays[d] = rest.contains(WeekdayNames[d]);
+}
+
+QString TItemRec::ShiftStr() const
+{
+    QString s;
+    if (Kind == 1) {
+        QStringList parts;
+        for (int d = 0; d <= 6; ++d)
+            if (ShiftDays[d])
+                parts.append(WeekdayNames[d]);
+        s = parts.join(u',');
+    }
+    if ((Kind == 1 || Kind == 2) && ShiftHoliday) {
+        if (!s.isEmpty())
+            s += u',';
+        s += WeekdayNames[7];
+    }
+    return s;
+}
+
+void TItemRec::SetShiftStr(const QString &text)
+{
+    for (int d = 0; d <= 6; ++d)
+        ShiftDays[d] = text.contains(WeekdayNames[d]);
+    ShiftHoliday = text.contains(u'祝') || text.contains(u'祭');
+}
+
+QString TItemRec::ShiftDirStr() const
+{
+    if (Kind == 1 || Kind == 2)
+        return ShiftDir == 1 ? QStringLiteral("後") : QStringLiteral("前");
+    return {};
+}
+
+void TItemRec::SetShiftDirStr(const QString &text)
+{
+    ShiftDir = text.contains(u'後') ? 1 : 0;
+}
+
+QString TItemRec::BeforeStr() const
+{
+    if (Kind == 3 && !HasStart)
+        return {};
+    return QString::number(BeforeDays);
+}
+
+void TItemRec::SetBeforeStr(const QString &text)
+{
+    BeforeDays = StrToIntDef0(text);
+}
+
+QString TItemRec::AfterStr() const
+{
+    if (Kind == 3 && !HasStart)
+        return {};
+    if (AfterDays < 0)
+        return QStringLiteral("済まで");
+    return QString::number(AfterDays);
+}
+
+void TItemRec::SetAfterStr(const QString &text)
+{
+    AfterDays = text.contains(u'済') ? -1 : StrToIntDef0(text);
+}
+
+QString TItemRec::LastStr() const
+{
+    return HasLast ? slashDate(LastDate) : QString();
+}
+
+void TItemRec::SetLastStr(const QString &text)
+{
+    setDateFromText(text, HasLast, LastDate);
+}
+
+// --- kinds ---
+
+TOnceItemRec::TOnceItemRec()
+{
+    Kind = 0;
+}
+
+void TOnceItemRec::FillListItem(ListRow &row) const
+{
+    TItemRec::FillListItem(row);
+    row.subItems[1] = KindNames[0];
+    QString target = kanjiDate(StartOrToday());
+    if (HasEnd)
+        target += u'-' + kanjiDate(EndOrStart());
+    row.subItems[2] = target;
+}
+
+TDateItemRec::TDateItemRec()
+{
+    Kind = 1;
+    HasStart = true;
+}
+
+void TDateItemRec::FillListItem(ListRow &row) const
+{
+    TItemRec::FillListItem(row);
+    row.subItems[1] = KindNames[1];
+    row.subItems[2] = MonthsStr() + DaysStr();
+}
+
+TDayItemRec::TDayItemRec()
+{
+    Kind = 2;
+}
+
+void TDayItemRec::FillListItem(ListRow &row) const
+{
+    TItemRec::FillListItem(row);
+    row.subItems[1] = KindNames[2];
+    row.subItems[2] = WeekStr() + WeekdaysStr();
+}
+
+TIrregularItemRec::TIrregularItemRec()
+{
+    Kind = 3;
+}
+
+void TIrregularItemRec::FillListItem(ListRow &row) const
+{
+    TItemRec::FillListItem(row);
+    row.subItems[1] = KindNames[3];
+    if (HasStart)
+        row.subItems[2] = kanjiDate(StartOrToday());
+}
+
+// --- creation ---
+
+std::unique_ptr<TItemRec> DupObject(const TItemRec &item)
+{
+    if (dynamic_cast<const TOnceItemRec *>(&item))
+        return std::make_unique<TOnceItemRec>();
+    if (dynamic_cast<const TDateItemRec *>(&item))
+        return std::make_unique<TDateItemRec>();
+    if (dynamic_cast<const TDayItemRec *>(&item))
+        return std::make_unique<TDayItemRec>();
+    if (dynamic_cast<const TIrregularItemRec *>(&item))
+        return std::make_unique<TIrregularItemRec>();
+    Notifier::instance().showMessage(
+        QStringLiteral("DupObject Error \rType = ") + QString::fromLatin1(item.className()));
+    return nullptr;
+}
+
+std::unique_ptr<TItemRec> NewItemOfKind(int kind)
+{
+    switch (kind) {
+    case 0:
+        return std::make_unique<TOnceItemRec>();
+    case 1:
+        return std::make_unique<TDateItemRec>();
+    case 2:
+        return std::make_unique<TDayItemRec>();
+    case 3:
+        return std::make_unique<TIrregularItemRec>();
+    default:
+        return nullptr;
+    }
+}

@@ -1,0 +1,197 @@
+#include "data/StringListEx.h"
+
+#include "data/TextCodec.h"
+
+namespace {
+
+inline bool isTrailByte(unsigned char b)
+{
+    return b >= 0x40 && b <= 0xFC && b != 0x7F;
+}
+
+// Bytes of the character at `i`: 2 for a lead byte followed by a trail byte.
+// A lead byte without a trail byte counts alone, so the byte after it (a
+// separator, say) keeps its meaning and such text survives a round trip.
+inline qsizetype charLen(const unsigned char *p, qsizetype i, qsizetype n)
+{
+    return (Cp932::isLeadByte(p[i]) && i + 1 < n && isTrailByte(p[i + 1])) ? 2 : 1;
+}
+
+// Replaces `from` by `to`, matching only at character boundaries.
+QByteArray replaceChars(QByteArrayView text, QByteArrayView from, QByteArrayView to)
+{
+    QByteArray out;
+    out.reserve(text.size() + 8);
+    const auto *p = reinterpret_cast<const unsigned char *>(text.data());
+    const qsizetype n = text.size();
+    qsizetype seg = 0, i = 0;
+    while (i < n) {
+        if (text.sliced(i).startsWith(from)) {
+            out.append(text.sliced(seg, i - seg));
+            out.append(to);
+            i += from.size();
+            seg = i;
+        } else {
+            i += charLen(p, i, n);
+        }
+    }
+    out.append(text.sliced(seg, n - seg));
+    return out;
+}
+
+QByteArrayView encodedCr(const QString &crChar, QByteArray &storage)
+{
+    if (crChar.size() == 1 && crChar[0] == u'\n')
+        return QByteArrayView("\n", 1);
+    storage = Cp932::encode(crChar);
+    return storage;
+}
+
+} // namespace
+
+QString TStringListEx::string(int index) const
+{
+    return Cp932::decode(Strings.at(index));
+}
+
+void TStringListEx::append(const QString &text)
+{
+    Strings.append(Cp932::encode(text));
+}
+
+QByteArray TStringListEx::GetCsvBytes() const
+{
+    QByteArray storage, out;
+    AppendCsvLine(out, Strings, CommaChar, QuoteChar, encodedCr(CRChar, storage), SpaceQuote);
+    return out;
+}
+
+QString TStringListEx::GetCsvText() const
+{
+    return Cp932::decode(GetCsvBytes());
+}
+
+void TStringListEx::SetCsvBytes(QByteArrayView line)
+{
+    QByteArray storage;
+    SplitCsvLine(Strings, line, CommaChar, QuoteChar, encodedCr(CRChar, storage), SpaceQuote);
+}
+
+void TStringListEx::SetCsvText(const QString &line)
+{
+    SetCsvBytes(Cp932::encode(line));
+}
+
+void TStringListEx::AppendCsvLine(
+    QByteArray &out, const QList<QByteArray> &fields, char comma, char quote, QByteArrayView crChar, bool spaceQuote)
+{
+    if (fields.size() == 1 && fields[0].isEmpty()) {
+        out.append(quote);
+        out.append(quote);
+        return;
+    }
+    const qsizetype start = out.size();
+    const auto q = static_cast<unsigned char>(quote);
+    const auto sep = static_cast<unsigned char>(comma);
+    QByteArray replaced;
+    for (const QByteArray &field : fields) {
+        QByteArrayView text = field;
+        if (field.contains("\r\n")) {
+            replaced = replaceChars(field, "\r\n", crChar);
+            text = replaced;
+        }
+        const auto *p = reinterpret_cast<const unsigned char *>(text.data());
+        const qsizetype n = text.size();
+        bool quoted = false;
+        for (qsizetype i = 0; i < n && !quoted; i += charLen(p, i, n)) {
+            const unsigned char b = p[i];
+            quoted = (b >= 1 && b <= 31) || b == q || b == sep || (spaceQuote && b == 32);
+        }
+        if (!quoted) {
+            out.append(text);
+        } else {
+            out.append(quote);
+            qsizetype seg = 0, i = 0;
+            while (i < n) {
+                if (p[i] == q) {
+                    out.append(text.sliced(seg, i + 1 - seg));
+                    out.append(quote);
+                    seg = ++i;
+                } else {
+                    i += charLen(p, i, n);
+                }
+            }
+            out.append(text.sliced(seg));
+            out.append(quote);
+        }
+        out.append(comma);
+    }
+    if (out.size() > start)
+        out.chop(1);
+}
+
+void TStringListEx::SplitCsvLine(
+    QList<QByteArray> &fields, QByteArrayView line, char comma, char quote, QByteArrayView crChar, bool spaceQuote)
+{
+    fields.clear();
+    const auto *p = reinterpret_cast<const unsigned char *>(line.data());
+    const qsizetype n = line.size();
+    const auto q = static_cast<unsigned char>(quote);
+    const auto sep = static_cast<unsigned char>(comma);
+    // Bytes 1..32 around fields, but never the separator: with a tab as
+    // separator a skipped tab would swallow an empty field.
+    auto skip = [&](qsizetype &i) {
+        if (!spaceQuote)
+            return;
+        while (i < n && p[i] >= 1 && p[i] <= 32 && p[i] != sep)
+            ++i;
+    };
+
+    qsizetype i = 0;
+    skip(i);
+    while (i < n) {
+        QByteArray field;
+        if (p[i] == q) {
+            ++i;
+            qsizetype seg = i;
+            bool closed = false;
+            while (i < n) {
+                if (p[i] == q) {
+                    field.append(line.sliced(seg, i - seg));
+                    if (i + 1 < n && p[i + 1] == q) {
+                        field.append(quote);
+                        i += 2;
+                        seg = i;
+                        continue;
+                    }
+                    ++i;
+                    closed = true;
+                    break;
+                }
+                i += charLen(p, i, n);
+            }
+            if (!closed)
+                field.append(line.sliced(seg));
+        } else {
+            qsizetype j = i;
+            while (j < n && p[j] != sep && !(spaceQuote && p[j] <= 32))
+                j += charLen(p, j, n);
+            if (j == i && j < n && p[j] != sep) {
+                // A NUL byte with space skipping on: it would end every field
+                // before it and never be passed. Dropped like white space.
+                ++i;
+                continue;
+            }
+            field = line.sliced(i, j - i).toByteArray();
+            i = j;
+        }
+        if (!crChar.isEmpty() && field.contains(crChar))
+            field = replaceChars(field, crChar, "\r\n");
+        fields.append(std::move(field));
+        skip(i);
+        if (i < n && p[i] == sep) {
+            ++i;
+            skip(i);
+        }
+    }
+}
