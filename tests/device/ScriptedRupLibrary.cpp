@@ -1,0 +1,40 @@
+#include "ScriptedRupLibrary.h"
+
+#include <QFile>
+
+int ScriptedRupLibrary::u_download(quintptr window, int port, int timeout, int speed, const QString &deviceFileName,
+    const QString &localPath, qint32 *error)
+{
+    const int result
+        = record({QStringLiteral("u_download"), window, port, timeout, speed, deviceFileName, localPath}, error);
+    QFile file(localPath);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(result == 0 ? deviceFile : partial);
+    return result;
+}
+
+QStringList ScriptedRupLibrary::functions() const
+{
+    QStringList names;
+    for (const Call &call : calls)
+        names << call.function;
+    return names;
+}
+
+int ScriptedRupLibrary::record(const Call &call, qint32 *error)
+{
+    calls << call;
+    qint32 code = 0;
+    QList<qint32> &queue = m_plan[call.function];
+    if (!queue.isEmpty())
+        code = queue.takeFirst();
+    *error = code;
+    return code == 0 ? 0 : 1;
+}
+
+RupDlgResult ScriptedRuputerComUi::showErrorDialog(const QString &text)
+{
+    texts << text;
+    switchAllowed << PortSwitchAllowed;
+    return answers.isEmpty() ? RupDlgResult::Cancel : answers.takeFirst();
+}
