@@ -1,0 +1,658 @@
+#include "ui/main/ListForm.h"
+
+#include "data/AppError.h"
+#include "data/CSVOptionDlg.h"
+#include "data/Data.h"
+#include "data/ItemRec.h"
+#include "data/Notifier.h"
+#include "device/RuputerCom.h"
+#include "settings/AppSettings.h"
+#include "settings/SaveWindowPos.h"
+#include "settings/SettingsFile.h"
+#include "ui/controls/Fonts.h"
+#include "ui/main/SortListView.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QShortcut>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+const QString OptionSection = QStringLiteral("Option");
+const char HelpContextProperty[] = "HelpContext";
+
+constexpr int MainHelpContext = 3010;
+constexpr int FileHelpContext = 3020;
+constexpr int EditHelpContext = 3030;
+constexpr int OptionHelpContext = 3040;
+
+TListForm::FileDialogHook &fileDialogHook()
+{
+    static TListForm::FileDialogHook hook;
+    return hook;
+}
+
+QString fileFilter()
+{
+    return QStringLiteral("Tidemarkﾌｧｲﾙ (*.tmd);;CSV形式ﾌｧｲﾙ (*.csv);;すべてのﾌｧｲﾙ (*.*)");
+}
+
+// Stand-in glyphs of the style until the program's own set is in place.
+QIcon actionImage(const QStyle *style, int index)
+{
+    static const QStyle::StandardPixmap pixmaps[] = {QStyle::SP_FileIcon, QStyle::SP_DialogOpenButton,
+        QStyle::SP_DialogSaveButton, QStyle::SP_DriveFDIcon, QStyle::SP_ArrowDown, QStyle::SP_ArrowUp,
+        QStyle::SP_DialogCloseButton, QStyle::SP_FileDialogNewFolder, QStyle::SP_FileDialogDetailedView,
+        QStyle::SP_FileDialogInfoView, QStyle::SP_TrashIcon, QStyle::SP_CustomBase, QStyle::SP_FileDialogListView,
+        QStyle::SP_DialogHelpButton, QStyle::SP_MessageBoxInformation, QStyle::SP_ComputerIcon};
+    if (index < 0 || index >= int(std::size(pixmaps)) || pixmaps[index] == QStyle::SP_CustomBase)
+        return {};
+    return style->standardIcon(pixmaps[index]);
+}
+
+} // namespace
+
+const QString TListForm::NewFileName = QStringLiteral("新規");
+
+void TListForm::setFileDialogHook(FileDialogHook hook)
+{
+    fileDialogHook() = std::move(hook);
+}
+
+TListForm::TListForm(const QString &argument, QWidget *parent)
+    : QMainWindow(parent)
+    , m_argument(argument)
+{
+    setObjectName(QStringLiteral("ListForm"));
+    setProperty(HelpContextProperty, MainHelpContext);
+    FormCreate(argument);
+}
+
+TListForm::~TListForm()
+{
+    // Rows refer to the items; they go first.
+    if (DataList)
+        DataList->clearRows();
+    delete Data;
+}
+
+void TListForm::FormCreate(const QString &argument)
+{
+    InitSettings();
+
+    setFont(WindowsFont(QStringLiteral("ＭＳ Ｐゴシック"), -12));
+    resize(602, 372);
+
+    DataList = new TSortListView(this);
+    DataList->setObjectName(QStringLiteral("DataList"));
+    AddItemListColumns(*DataList);
+    DataList->setProperty(HelpContextProperty, MainHelpContext);
+    // The selection shows only while the list has the focus.
+    QPalette palette = DataList->palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Base));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText, palette.color(QPalette::Active, QPalette::Text));
+    DataList->setPalette(palette);
+    setCentralWidget(DataList);
+
+    RupCom = new TRuputerCom(this);
+    RupCom->setObjectName(QStringLiteral("RupCom"));
+
+    createActions();
+    createMenus();
+    createToolBar();
+
+    PopupMenu = new QMenu(this);
+    PopupMenu->setObjectName(QStringLiteral("PopupMenu"));
+    PopupMenu->setProperty(HelpContextProperty, EditHelpContext);
+    PopupMenu->addActions({Add, Cpy, Upd, Del});
+    PopupMenu->setDefaultAction(Upd); // drawn bold
+    PopupMenu->installEventFilter(this);
+    DataList->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(DataList, &QWidget::customContextMenuRequested, this,
+        [this](const QPoint &pos) { PopupMenu->popup(DataList->viewport()->mapToGlobal(pos)); });
+    connect(DataList, &QTreeWidget::itemDoubleClicked, this, [this] { UpdExecute(); });
+
+    auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, [this] { showHelpOf(focusWidget()); });
+
+    QFont listFont = DataList->font();
+    LoadFontSettings(listFont);
+    DataList->setFont(listFont);
+    ApplyOptions();
+    SetFileName(NewFileName);
+    Data = new TData;
+    ClearDocument();
+
+    // Window position, column widths and sort order, before the list is
+    // filled so that it sorts once in the stored order.
+    SaveWindowPos1 = new TSaveWindowPos(this);
+    SaveWindowPos1->setObjectName(QStringLiteral("SaveWindowPos1"));
+    SaveWindowPos1->setResumeIconic(false);
+    SaveWindowPos1->setDefaultPosition(TSaveWindowPos::dpScreenCenter);
+    SaveWindowPos1->RestorePlacement();
+
+    if (!argument.isEmpty()) {
+        const QFileInfo info(argument);
+        if (info.exists() && !info.isDir()) {
+            RupFileName.clear();
+            LocalFileName.clear();
+            SetFileName(info.absoluteFilePath());
+            OpenDocument();
+        } else {
+            m_argumentMissing = true;
+        }
+    }
+    // Messages and device transfers wait for the window to be up.
+    QTimer::singleShot(0, this, &TListForm::startAfterShow);
+}
+
+void TListForm::startAfterShow()
+{
+    if (m_argumentMissing) {
+        Notifier::instance().showMessage(QStringLiteral("ファイルが見つかりません\"%1\"").arg(m_argument));
+        return; // a missing file never leads on to the automatic open
+    }
+    if (m_argument.isEmpty() && Settings().readBool(OptionSection, QStringLiteral("RupAutoOpen"), false))
+        OpenRExecute();
+}
+
+QAction *TListForm::makeAction(const char *name, const QString &caption, const QString &hint,
+    const QKeySequence &shortcut, int image, const QString &category)
+{
+    auto *action = new QAction(caption, this);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setToolTip(hint);
+    action->setStatusTip(hint);
+    if (!shortcut.isEmpty())
+        action->setShortcut(shortcut);
+    action->setIcon(actionImage(style(), image));
+    action->setProperty("ImageIndex", image);
+    action->setProperty("Category", category);
+    // The shortcuts act wherever the focus is in the main window.
+    action->setShortcutContext(Qt::WindowShortcut);
+    addAction(action);
+    return action;
+}
+
+void TListForm::createActions()
+{
+    const QString file = QStringLiteral("ファイル");
+    const QString edit = QStringLiteral("編集");
+    New = makeAction(
+        "New", QStringLiteral("新規作成(&N)"), QStringLiteral("新規作成"), QKeySequence(Qt::CTRL | Qt::Key_N), 0, file);
+    Open = makeAction(
+        "Open", QStringLiteral("開く(&O)"), QStringLiteral("開く"), QKeySequence(Qt::CTRL | Qt::Key_O), 1, file);
+    Save = makeAction("Save", QStringLiteral("上書き保存(&S)"), QStringLiteral("上書き保存"),
+        QKeySequence(Qt::CTRL | Qt::Key_S), 2, file);
+    SaveAs = makeAction(
+        "SaveAs", QStringLiteral("名前を付けて保存(&A)..."), QStringLiteral("名前を付けて保存"), {}, 3, file);
+    OpenR = makeAction("OpenR", QStringLiteral("Ruputerから開く(&R)"), QStringLiteral("Ruputerから開く"),
+        QKeySequence(Qt::CTRL | Qt::Key_R), 4, file);
+    SaveR = makeAction("SaveR", QStringLiteral("Ruputerに保存(&W)"), QStringLiteral("Ruputerに保存"), {}, 5, file);
+    ExitPgm = makeAction("ExitPgm", QStringLiteral("終了(&X)"), QStringLiteral("終了"), {}, 6, file);
+    Add = makeAction("Add", QStringLiteral("追加(&A)"), QStringLiteral("追加"), QKeySequence(Qt::Key_Insert), 7, edit);
+    Cpy = makeAction("Cpy", QStringLiteral("複写して追加(&C)"), QStringLiteral("複写して追加"),
+        QKeySequence(Qt::CTRL | Qt::Key_C), 8, edit);
+    Upd = makeAction("Upd", QStringLiteral("修正(&U)"), QStringLiteral("修正"), QKeySequence(Qt::Key_Return), 9, edit);
+    // Enter on the keypad as well as Return.
+    Upd->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
+    Del = makeAction("Del", QStringLiteral("削除(&D)"), QStringLiteral("削除"), QKeySequence(Qt::Key_Delete), 10, edit);
+    RupOption = makeAction(
+        "RupOption", QStringLiteral("Ruputerでの動作設定"), QStringLiteral("Ruputerでの動作設定"), {}, 15, edit);
+    Option = makeAction("Option", QStringLiteral("設定(&C)"), QStringLiteral("設定"), {}, 12, QString());
+    SearchforHelpOn = makeAction(
+        "SearchforHelpOn", QStringLiteral("ﾄﾋﾟｯｸの検索(&S)..."), QStringLiteral("ﾄﾋﾟｯｸの検索"), {}, 13, QString());
+    About = makeAction("About", QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)..."), QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"), {}, 14, QString());
+
+    connect(New, &QAction::triggered, this, &TListForm::NewExecute);
+    connect(Open, &QAction::triggered, this, &TListForm::OpenExecute);
+    connect(Save, &QAction::triggered, this, &TListForm::SaveExecute);
+    connect(SaveAs, &QAction::triggered, this, &TListForm::SaveAsExecute);
+    connect(OpenR, &QAction::triggered, this, &TListForm::OpenRExecute);
+    connect(SaveR, &QAction::triggered, this, &TListForm::SaveRExecute);
+    connect(ExitPgm, &QAction::triggered, this, &TListForm::ExitPgmExecute);
+    connect(Add, &QAction::triggered, this, &TListForm::AddExecute);
+    connect(Cpy, &QAction::triggered, this, &TListForm::CpyExecute);
+    connect(Upd, &QAction::triggered, this, &TListForm::UpdExecute);
+    connect(Del, &QAction::triggered, this, &TListForm::DelExecute);
+    connect(RupOption, &QAction::triggered, this, &TListForm::RupOptionExecute);
+    connect(Option, &QAction::triggered, this, &TListForm::OptionExecute);
+    connect(SearchforHelpOn, &QAction::triggered, this, &TListForm::SearchforHelpOnExecute);
+    connect(About, &QAction::triggered, this, &TListForm::AboutExecute);
+}
+
+void TListForm::createMenus()
+{
+    MainMenu = menuBar();
+    MainMenu->setObjectName(QStringLiteral("MainMenu"));
+
+    File1 = MainMenu->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+    File1->setObjectName(QStringLiteral("File1"));
+    File1->setProperty(HelpContextProperty, FileHelpContext);
+    File1->addActions({New, Open, Save, SaveAs});
+    File1->addSeparator();
+    File1->addActions({OpenR, SaveR});
+    File1->addSeparator();
+    File1->addAction(ExitPgm);
+
+    Edit1 = MainMenu->addMenu(QStringLiteral("編集(&E)"));
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setProperty(HelpContextProperty, EditHelpContext);
+    Edit1->addActions({Add, Cpy, Upd, Del, RupOption});
+
+    Option1 = MainMenu->addMenu(QStringLiteral("ｵﾌﾟｼｮﾝ(&O)"));
+    Option1->setObjectName(QStringLiteral("Option1"));
+    Option1->setProperty(HelpContextProperty, OptionHelpContext);
+    Option1->addAction(Option);
+
+    Help1 = MainMenu->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+    Help1->setObjectName(QStringLiteral("Help1"));
+    Help1->addActions({SearchforHelpOn, About});
+
+    for (QMenu *menu : {File1, Edit1, Option1, Help1})
+        menu->installEventFilter(this);
+
+    // The count text at the right end of the menu bar; it is not a command.
+    MenuStatus = new QLabel(MainMenu);
+    MenuStatus->setObjectName(QStringLiteral("MenuStatus"));
+    MenuStatus->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    MenuStatus->setContentsMargins(6, 0, 8, 0);
+    MenuStatus->setAutoFillBackground(false);
+    MainMenu->setCornerWidget(MenuStatus, Qt::TopRightCorner);
+}
+
+void TListForm::createToolBar()
+{
+    ToolBar = addToolBar(QStringLiteral("ToolBar"));
+    ToolBar->setObjectName(QStringLiteral("ToolBar"));
+    ToolBar->setFixedHeight(30);
+    ToolBar->setMovable(false);
+    ToolBar->setFloatable(false);
+    ToolBar->setIconSize(QSize(16, 16));
+    ToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    ToolBar->toggleViewAction()->setVisible(false);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    ToolBar->addActions({New, Open, Save, SaveAs});
+    ToolBar->addSeparator();
+    ToolBar->addActions({OpenR, SaveR});
+    ToolBar->addSeparator();
+    ToolBar->addAction(ExitPgm);
+    ToolBar->addSeparator();
+    ToolBar->addActions({Add, Cpy, Upd, Del});
+    ToolBar->addSeparator();
+    ToolBar->addAction(RupOption);
+    ToolBar->addSeparator();
+    ToolBar->addAction(Option);
+    ToolBar->addSeparator();
+    ToolBar->addActions({SearchforHelpOn, About});
+    ToolBar->setProperty("Flat", true);
+}
+
+void TListForm::LoadFontSettings(QFont &font) const
+{
+    const SettingsFile &settings = Settings();
+    font.setFamily(settings.readString(OptionSection, QStringLiteral("FontName"), font.family()));
+    const int size = settings.readInteger(OptionSection, QStringLiteral("FontSize"), 0);
+    if (size > 0)
+        font.setPointSize(size);
+    const QString style = settings.readString(OptionSection, QStringLiteral("FontStyle"), QString());
+    font.setBold(style.contains(QStringLiteral("Bold")));
+    font.setItalic(style.contains(QStringLiteral("Italic")));
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+}
+
+void TListForm::ApplyOptions()
+{
+    const SettingsFile &settings = Settings();
+    const int toolBtn = settings.readInteger(OptionSection, QStringLiteral("ToolBtn"), 1);
+    if (toolBtn == 0 || toolBtn == 1) {
+        const bool flat = toolBtn == 1;
+        ToolBar->setProperty("Flat", flat);
+        for (QAction *action : ToolBar->actions())
+            if (auto *button = qobject_cast<QToolButton *>(ToolBar->widgetForAction(action)))
+                button->setAutoRaise(flat);
+        ToolBar->setVisible(true);
+    } else if (toolBtn == 2) {
+        ToolBar->setVisible(false);
+    }
+
+    RupCom->setDockPort(settings.readInteger(OptionSection, QStringLiteral("Dock"), 1));
+    RupCom->setIrPort(settings.readInteger(OptionSection, QStringLiteral("IrDA"), 2));
+    RupCom->setDefaultPort(
+        settings.readBool(OptionSection, QStringLiteral("DefaultPort"), true) ? rpDockPort : rpIrPort);
+    RupCom->setSpeed(settings.readInteger(OptionSection, QStringLiteral("Speed"), 4));
+}
+
+QString TListForm::BackupNameOf(const QString &name)
+{
+    if (name == NewFileName)
+        return {};
+    const qsizetype slash = name.lastIndexOf(u'/');
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const QString base = dot > slash ? name.left(dot) : name;
+    QString backup = base + QStringLiteral(".old");
+    if (backup == name)
+        backup = base + QStringLiteral(".ol2");
+    return backup;
+}
+
+QString TListForm::DeviceNamePart(const QString &deviceFileName)
+{
+    qsizetype cut = -1;
+    for (QChar c : {u'/', u'\\', u':'})
+        cut = qMax(cut, deviceFileName.lastIndexOf(c));
+    return deviceFileName.mid(cut + 1);
+}
+
+void TListForm::SetFileName(const QString &name)
+{
+    FileName = name;
+    BackupName = BackupNameOf(name);
+}
+
+void TListForm::SetModified(bool flag)
+{
+    Modified = flag;
+    Save->setEnabled(flag);
+    SaveAs->setEnabled(FileName != NewFileName || flag);
+    QString titlePart;
+    if (RupFileName.isEmpty()) {
+        titlePart = FileName;
+        SaveR->setEnabled(false);
+    } else {
+        titlePart = QStringLiteral("Ruputer:") + RupFileName;
+        SaveR->setEnabled(true);
+    }
+    setWindowTitle(QStringLiteral("Tidemark - ") + titlePart + (flag ? QStringLiteral("(修正)") : QString()));
+    ShowItemCount();
+}
+
+QString TListForm::ItemCountText() const
+{
+    return QString::asprintf("現在 %3d件 / 最大 %3d件", Data ? Data->count() : 0, MaxItems);
+}
+
+void TListForm::ShowItemCount()
+{
+    MenuStatus->setText(ItemCountText());
+}
+
+void TListForm::ClearDocument()
+{
+    DataList->clearRows();
+    Data->Clear();
+    SetModified(false);
+    BackupDone = false;
+}
+
+TSortListItem *TListForm::AddItemRow(TItemRec *item)
+{
+    TSortListItem *row = DataList->addRow();
+    row->setItem(item);
+    RefreshItemRow(row);
+    return row;
+}
+
+void TListForm::RefreshItemRow(TSortListItem *row)
+{
+    ListRow texts;
+    if (row->item())
+        row->item()->FillListItem(texts);
+    row->setRow(texts);
+}
+
+bool TListForm::OpenDocument()
+{
+    ClearDocument();
+    ApplyCSVOption(*Data, Settings());
+    try {
+        Data->LoadFromFile(FileName);
+    } catch (const AppError &error) {
+        // Nothing half-read stays behind the empty list.
+        Data->Clear();
+        ShowItemCount();
+        Notifier::instance().showError(error.message());
+        return false;
+    }
+    DataList->BeginUpdate();
+    for (int i = 0; i < Data->count(); ++i)
+        AddItemRow(Data->at(i));
+    DataList->EndUpdate();
+    ShowItemCount();
+    return true;
+}
+
+bool TListForm::SaveDocument()
+{
+    if (!BackupDone && !BackupName.isEmpty() && QFile::exists(FileName)) {
+        QFile::remove(BackupName);
+        // Once the previous file is the backup, a later save must not put
+        // whatever a failed save left in its place.
+        if (QFile::rename(FileName, BackupName))
+            BackupDone = true;
+    }
+    ApplyCSVOption(*Data, Settings());
+    try {
+        Data->SaveToFile(FileName);
+    } catch (const AppError &error) {
+        Notifier::instance().showError(error.message());
+        return false;
+    }
+    BackupDone = true;
+    SetModified(false);
+    return true;
+}
+
+bool TListForm::ConfirmDiscard()
+{
+    if (!Modified)
+        return true;
+    Notifier &notifier = Notifier::instance();
+    notifier.sound(Notifier::Sound::Question);
+    return notifier.confirm(QStringLiteral("現在編集中のファイルは保存されません。よろしいですか？"),
+               Notifier::Yes | Notifier::No, Notifier::Yes)
+        == Notifier::Yes;
+}
+
+std::optional<QString> TListForm::runFileDialog(bool save, const QString &fileName)
+{
+    if (fileDialogHook())
+        return fileDialogHook()(save, fileName);
+
+    QFileDialog dialog(this);
+    dialog.setObjectName(save ? QStringLiteral("SaveDialog") : QStringLiteral("OpenDialog"));
+    dialog.setProperty(HelpContextProperty, FileHelpContext);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setNameFilter(fileFilter());
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setWindowTitle(save ? QStringLiteral("名前をつけて保存") : QStringLiteral("開く"));
+    // The first filter is the item file; a preset pattern only selects it.
+    if (!fileName.startsWith(u'*'))
+        dialog.selectFile(fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+void TListForm::NewExecute()
+{
+    if (!ConfirmDiscard())
+        return;
+    RupFileName.clear();
+    LocalFileName.clear();
+    SetFileName(NewFileName);
+    ClearDocument();
+}
+
+void TListForm::OpenExecute()
+{
+    if (!ConfirmDiscard())
+        return;
+    const std::optional<QString> path = runFileDialog(false, QStringLiteral("*.tmd"));
+    if (!path)
+        return;
+    RupFileName.clear();
+    LocalFileName.clear();
+    SetFileName(*path);
+    OpenDocument();
+}
+
+bool TListForm::SaveExecute()
+{
+    if (FileName == NewFileName)
+        return SaveAsExecute();
+    return SaveDocument();
+}
+
+bool TListForm::SaveAsExecute()
+{
+    const std::optional<QString> path
+        = runFileDialog(true, FileName == NewFileName ? QStringLiteral("*.tmd") : FileName);
+    if (!path)
+        return false;
+    SetFileName(*path);
+    return SaveDocument();
+}
+
+void TListForm::OpenRExecute()
+{
+    if (!ConfirmDiscard())
+        return;
+    QString name = Settings().readString(OptionSection, QStringLiteral("RupFile"), QString());
+    if (name.isEmpty() || Settings().readBool(OptionSection, QStringLiteral("RupFileMode"), true)) {
+        QString entered = name;
+        if (!Notifier::instance().inputText(
+                QStringLiteral("Ruputerから開く"), QStringLiteral("ファイル名を指定してください"), entered))
+            return;
+        name = entered;
+    }
+    // Without a file name there is nothing to fetch (and no local copy).
+    if (DeviceNamePart(name).isEmpty())
+        return;
+    const QString localPath = ProgramDir() + DeviceNamePart(name);
+    if (!RupCom->Download(localPath, name))
+        return;
+    RupFileName = name;
+    LocalFileName = localPath;
+    SetFileName(localPath);
+    OpenDocument();
+}
+
+bool TListForm::SaveRExecute()
+{
+    if (RupFileName.isEmpty())
+        return false;
+    try {
+        Data->SaveToFile(FileName);
+        // After Save As the document lives elsewhere (perhaps as CSV); the
+        // local copy that goes to the device must hold the same items.
+        if (LocalFileName != FileName)
+            Data->SaveToFile(LocalFileName);
+    } catch (const AppError &error) {
+        Notifier::instance().showError(error.message());
+        return false;
+    }
+    if (!RupCom->Upload(LocalFileName, RupFileName))
+        return false;
+    BackupDone = true;
+    SetModified(false);
+    return true;
+}
+
+void TListForm::ExitPgmExecute()
+{
+    close();
+}
+
+bool TListForm::FormCloseQuery()
+{
+    if (!Modified)
+        return true;
+    Notifier &notifier = Notifier::instance();
+    notifier.sound(Notifier::Sound::Question);
+    const Notifier::Button answer
+        = notifier.confirm(QStringLiteral("現在編集中のファイルは保存されていません。保存しますか？"),
+            Notifier::Yes | Notifier::No | Notifier::Cancel, Notifier::Yes);
+    if (answer == Notifier::No)
+        return true;
+    if (answer != Notifier::Yes)
+        return false;
+    // A cancelled dialog or a failed save or upload keeps the window and
+    // the changes.
+    return RupFileName.isEmpty() ? SaveExecute() : SaveRExecute();
+}
+
+void TListForm::closeEvent(QCloseEvent *event)
+{
+    if (FormCloseQuery())
+        event->accept();
+    else
+        event->ignore();
+}
+
+TSortListItem *TListForm::SelectedRow() const
+{
+    return DataList->selectedRow();
+}
+
+TItemRec *TListForm::SelectedItem() const
+{
+    TSortListItem *row = DataList->selectedRow();
+    return row ? row->item() : nullptr;
+}
+
+void TListForm::SearchforHelpOnExecute()
+{
+    Notifier::instance().showHelp(0);
+}
+
+void TListForm::AboutExecute()
+{
+    Notifier::instance().showMessage(QStringLiteral("Tidemark\nVersion 2.10"));
+}
+
+void TListForm::OpenDialogButtonClick()
+{
+    TCSVOptionDlg dialog(QApplication::activeModalWidget() ? QApplication::activeModalWidget() : this);
+    dialog.exec();
+}
+
+void TListForm::showHelpOf(QObject *object)
+{
+    for (QObject *o = object; o; o = o->parent()) {
+        const QVariant context = o->property(HelpContextProperty);
+        if (context.isValid()) {
+            Notifier::instance().showHelp(context.toInt());
+            return;
+        }
+    }
+    Notifier::instance().showHelp(MainHelpContext);
+}
+
+bool TListForm::eventFilter(QObject *watched, QEvent *event)
+{
+    // F1 in an open menu asks for that menu's help.
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_F1) {
+        if (auto *menu = qobject_cast<QMenu *>(watched)) {
+            menu->close();
+            showHelpOf(menu);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
