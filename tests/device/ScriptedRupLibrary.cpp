@@ -38,3 +38,37 @@ RupDlgResult ScriptedRuputerComUi::showErrorDialog(const QString &text)
     switchAllowed << PortSwitchAllowed;
     return answers.isEmpty() ? RupDlgResult::Cancel : answers.takeFirst();
 }
+
+namespace {
+
+class ScriptedProgress : public TransferProgress
+{
+public:
+    explicit ScriptedProgress(ScriptedRuputerComUi *ui)
+        : m_ui(ui)
+    { }
+    void setTotal(qint64 bytes) override { m_ui->totals << bytes; }
+    void setDone(qint64 bytes) override
+    {
+        m_ui->lastDone = bytes;
+        ++m_ui->updates;
+    }
+    bool wasCanceled() const override
+    {
+        return m_ui->cancelAfterUpdates >= 0 && m_ui->updates >= m_ui->cancelAfterUpdates;
+    }
+    bool acceptsInput() const override { return false; }
+
+private:
+    ScriptedRuputerComUi *m_ui;
+};
+
+} // namespace
+
+std::unique_ptr<TransferProgress> ScriptedRuputerComUi::createProgress(
+    quintptr window, TRuputerCom::Direction, const QString &deviceFileName)
+{
+    progressWindows << window;
+    progressNames << deviceFileName;
+    return std::make_unique<ScriptedProgress>(this);
+}

@@ -75,14 +75,20 @@ public:
         return handle;
     }
     RupDlgResult showErrorDialog(const QString &text) override;
-    std::unique_ptr<TransferProgress> createProgress(quintptr, TRuputerCom::Direction, const QString &) override
-    {
-        return nullptr;
-    }
+    // Records the progress reports; cancels once `cancelAfterUpdates`
+    // reports of bytes done have come (never when negative).
+    std::unique_ptr<TransferProgress> createProgress(
+        quintptr window, TRuputerCom::Direction direction, const QString &deviceFileName) override;
 
     quintptr handle = 0x5150;
     QList<RupDlgResult> answers;
     QStringList texts;
     QList<bool> switchAllowed;
     QList<QObject *> owners;
+    QList<quintptr> progressWindows;
+    QStringList progressNames;
+    QList<qint64> totals;
+    qint64 lastDone = -1;
+    int updates = 0;
+    int cancelAfterUpdates = -1;
 };
