@@ -486,7 +486,7 @@ void TData::saveItemFile(const QString &path)
     auto flush = [&] {
         if (file.write(buffer) != buffer.size())
             throw AppError(fileError("ファイル %1 に書き込めません", path));
-        buffer.clear();
+        buffer.truncate(0);
     };
     for (const auto &item : m_items) {
         const qsizetype at = buffer.size();

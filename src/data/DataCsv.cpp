@@ -185,15 +185,18 @@ void TData::SaveCsv(const QString &path) const
     auto flush = [&] {
         if (file.write(buffer) != buffer.size())
             throw AppError(fileError("ファイル %1 に書き込めません", path));
-        buffer.clear();
+        buffer.truncate(0);
     };
 
     buffer.append(CsvHeaderLine());
     buffer.append("\r\n");
     QList<QByteArray> fields(ColumnCount);
     for (const auto &item : m_items) {
-        for (int c = 0; c < ColumnCount; ++c)
-            fields[c] = Cp932::encode(((*item).*Getters[c])());
+        for (int c = 0; c < ColumnCount; ++c) {
+            QByteArray &field = fields[c];
+            field.truncate(0); // keeps the capacity for the next item
+            Cp932::encodeAppend(field, ((*item).*Getters[c])());
+        }
         TStringListEx::AppendCsvLine(buffer, fields, CommaChar, QuoteChar, crChar, SpaceQuote);
         buffer.append("\r\n");
         if (buffer.size() >= flushAt)

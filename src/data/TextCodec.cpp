@@ -136,24 +136,33 @@ QString decode(QByteArrayView bytes)
 
 QByteArray encode(QStringView text)
 {
-    const Tables &t = tables();
     QByteArray out;
-    out.reserve(text.size() * 2);
+    encodeAppend(out, text);
+    return out;
+}
+
+void encodeAppend(QByteArray &out, QStringView text)
+{
+    const Tables &t = tables();
+    const qsizetype start = out.size();
+    out.resize(start + text.size() * 2);
+    char *dst = out.data() + start;
+    char *p = dst;
     for (const QChar ch : text) {
         const char16_t u = ch.unicode();
         if (u < 0x80) {
-            out.append(char(u));
+            *p++ = char(u);
         } else if (isEscape(u)) {
-            out.append(char(u - EscapeBase));
+            *p++ = char(u - EscapeBase);
         } else if (const quint16 code = t.reverse[u]) {
             if (code > 0xFF)
-                out.append(char(code >> 8));
-            out.append(char(code & 0xFF));
+                *p++ = char(code >> 8);
+            *p++ = char(code & 0xFF);
         } else {
-            out.append('?');
+            *p++ = '?';
         }
     }
-    return out;
+    out.truncate(start + (p - dst));
 }
 
 qsizetype byteLength(QStringView text)

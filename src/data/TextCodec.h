@@ -22,6 +22,8 @@ constexpr bool isLeadByte(unsigned char b)
 
 QString decode(QByteArrayView bytes);
 QByteArray encode(QStringView text);
+// Appends the encoded `text` to `out` (reuses its capacity: bulk export).
+void encodeAppend(QByteArray &out, QStringView text);
 
 // Bytes `text` takes in code page 932.
 qsizetype byteLength(QStringView text);
