@@ -91,34 +91,63 @@ QString readText(const unsigned char *p, int size)
     return Cp932::decode(QByteArrayView(c, qsizetype(qstrnlen(c, uint(size)))));
 }
 
-// At most size - 1 bytes, cut before a character that would not fit, so
-// text never runs into the next field and the field keeps its NUL.
-void writeText(char *p, const QString &text, int size)
+// Length of the longest prefix within `max` bytes that does not end inside a
+// double-byte character.
+qsizetype cutLength(const char *bytes, qsizetype size, qsizetype max)
 {
-    const QByteArray bytes = Cp932::truncateBytes(Cp932::encode(text), size - 1);
-    std::memcpy(p, bytes.constData(), size_t(bytes.size()));
+    if (size <= max)
+        return size;
+    qsizetype i = 0;
+    while (i < size) {
+        const qsizetype len = (Cp932::isLeadByte(uchar(bytes[i])) && i + 1 < size) ? 2 : 1;
+        if (i + len > max)
+            break;
+        i += len;
+    }
+    return i;
 }
 
-// Every LF, CR LF and lone CR becomes CR LF.
-QString memoFromFile(const QString &text)
+// At most size - 1 bytes, cut before a character that would not fit, so
+// text never runs into the next field and the field keeps its NUL. A memo's
+// CR LF pairs become single LF bytes first.
+void writeText(char *p, const QString &text, int size, bool memo = false)
 {
-    if (!text.contains(u'\n') && !text.contains(u'\r'))
-        return text;
-    QString out;
-    out.reserve(text.size() + 8);
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == u'\r') {
-            out += QStringLiteral("\r\n");
-            if (i + 1 < text.size() && text[i + 1] == u'\n')
+    if (text.isEmpty())
+        return;
+    static thread_local QByteArray bytes;
+    bytes.truncate(0);
+    Cp932::encodeAppend(bytes, text);
+    qsizetype n = bytes.size();
+    if (memo) {
+        char *b = bytes.data();
+        qsizetype out = 0;
+        for (qsizetype i = 0; i < n; ++i)
+            if (!(b[i] == '\r' && i + 1 < n && b[i + 1] == '\n'))
+                b[out++] = b[i];
+        n = out;
+    }
+    std::memcpy(p, bytes.constData(), size_t(cutLength(bytes.constData(), n, size - 1)));
+}
+
+// A memo field: every LF, CR LF and lone CR becomes CR LF. These bytes are
+// never part of a double-byte character, so this works before decoding.
+QString readMemo(const unsigned char *p)
+{
+    const auto *c = reinterpret_cast<const char *>(p);
+    const qsizetype n = qsizetype(qstrnlen(c, uint(MemoField)));
+    char buffer[2 * MemoField];
+    qsizetype out = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        if (c[i] == '\r' || c[i] == '\n') {
+            buffer[out++] = '\r';
+            buffer[out++] = '\n';
+            if (c[i] == '\r' && i + 1 < n && c[i + 1] == '\n')
                 ++i;
-        } else if (c == u'\n') {
-            out += QStringLiteral("\r\n");
         } else {
-            out += c;
+            buffer[out++] = c[i];
         }
     }
-    return out;
+    return Cp932::decode(QByteArrayView(buffer, out));
 }
 
 QString fileError(const char *format, const QString &path)
@@ -372,7 +401,7 @@ void TData::decodeItemRecord(const unsigned char *r)
     }
     it.Title = readText(r + L.title, TitleField);
     if (L.memo >= 0)
-        it.MemoText = memoFromFile(readText(r + L.memo, MemoField));
+        it.MemoText = readMemo(r + L.memo);
     if (L.titleOpt >= 0) {
         it.TitleOpt = r[L.titleOpt];
         it.TitleDiff = qint8(r[L.titleDiff]);
@@ -422,11 +451,7 @@ void TData::EncodeItemRecord(const TItemRec &it, char *r)
     r[1] = char(it.DevByte);
     put32(r + 2, DateTimeToDos(it.DevStamp));
     writeText(r + L.title, it.Title, TitleField);
-    if (!it.MemoText.isEmpty()) {
-        QString memo = it.MemoText;
-        memo.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        writeText(r + L.memo, memo, MemoField);
-    }
+    writeText(r + L.memo, it.MemoText, MemoField, true);
     r[L.kind] = char(it.Kind);
     if (it.HasStart)
         writeDate(r + L.start, it.StartDate);

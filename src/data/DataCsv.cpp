@@ -13,6 +13,8 @@
 namespace {
 
 constexpr int ColumnCount = 16;
+constexpr int TitleColumn = 0;
+constexpr int MemoColumn = 3;
 constexpr int TypeColumn = 4;
 
 const char *const ColumnTitles[ColumnCount] = {
@@ -146,6 +148,23 @@ private:
     bool m_done = false;
 };
 
+// Decodes into `out`, reusing its storage for the common plain-ASCII field.
+void decodeInto(QString &out, QByteArrayView bytes)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (p[i] >= 0x80) {
+            out = Cp932::decode(bytes);
+            return;
+        }
+    }
+    out.resize(n);
+    char16_t *dst = reinterpret_cast<char16_t *>(out.data());
+    for (qsizetype i = 0; i < n; ++i)
+        dst[i] = p[i];
+}
+
 std::unique_ptr<TItemRec> itemForType(const QString &type)
 {
     if (type.contains(QStringLiteral("一度")) || type.contains(QStringLiteral("期間")))
@@ -219,6 +238,7 @@ void TData::LoadCsv(const QString &path)
 
     const QByteArray crChar = Cp932::encode(CRChar);
     QList<QByteArray> fields;
+    QString text;
     qint64 lineNumber = 1;
     while (!reader.atEnd()) {
         ++lineNumber;
@@ -226,18 +246,26 @@ void TData::LoadCsv(const QString &path)
         TStringListEx::SplitCsvLine(fields, line, CommaChar, QuoteChar, crChar, SpaceQuote);
         // Missing trailing columns read as empty; columns beyond the last
         // are ignored.
-        auto field = [&](int c) { return c < fields.size() ? Cp932::decode(fields[c]) : QString(); };
+        auto field = [&](int c) { return c < fields.size() ? QByteArrayView(fields[c]) : QByteArrayView(); };
 
-        const QString type = field(TypeColumn);
-        std::unique_ptr<TItemRec> item = itemForType(type);
+        decodeInto(text, field(TypeColumn));
+        std::unique_ptr<TItemRec> item = itemForType(text);
         if (!item) {
             Notifier::instance().showMessage(QStringLiteral("おかしなデータがあるようです\r行 = ")
-                + QString::number(lineNumber) + QStringLiteral("  Type = ") + type);
+                + QString::number(lineNumber) + QStringLiteral("  Type = ") + text);
             continue;
         }
-        for (int c = 0; c < ColumnCount; ++c)
-            if (Setters[c])
-                ((*item).*Setters[c])(field(c));
+        for (int c = 0; c < ColumnCount; ++c) {
+            if (!Setters[c])
+                continue;
+            // Title and memo are kept by the item: they get their own string.
+            if (c == TitleColumn || c == MemoColumn)
+                ((*item).*Setters[c])(Cp932::decode(field(c)));
+            else {
+                decodeInto(text, field(c));
+                ((*item).*Setters[c])(text);
+            }
+        }
         append(std::move(item));
     }
 }

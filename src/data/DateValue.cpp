@@ -84,15 +84,19 @@ void DateToYmd(DateValue date, int &year, int &month, int &day)
     DecodeDate(date, year, month, day);
 }
 
+// The DOS fields are plain calendar parts: no time zone is involved (a
+// local QDateTime would consult the zone database on every call and move
+// times that fall into a daylight-saving gap).
 quint32 DateTimeToDos(DateValue value)
 {
-    const QDateTime dt = DateValueToQDateTime(value);
-    const QDate d = dt.date();
+    const QDate d = DateValueToQDate(value);
     if (!d.isValid() || d.year() < 1980 || d.year() > 2099)
         return 0;
-    const QTime t = dt.time();
+    const double fraction = std::fabs(value - std::trunc(value));
+    const qint64 ms = qMin<qint64>(std::llround(fraction * 86400000.0), 86399999);
+    const int secs = int(ms / 1000);
     return quint32(d.year() - 1980) << 25 | quint32(d.month()) << 21 | quint32(d.day()) << 16
-        | quint32(t.hour()) << 11 | quint32(t.minute()) << 5 | quint32(t.second() / 2);
+        | quint32(secs / 3600) << 11 | quint32(secs / 60 % 60) << 5 | quint32(secs % 60 / 2);
 }
 
 DateValue DosToDateTime(quint32 dos)
@@ -103,7 +107,9 @@ DateValue DosToDateTime(quint32 dos)
     const int hour = int(dos >> 11 & 0x1F), minute = int(dos >> 5 & 0x3F), second = int(dos & 0x1F) * 2;
     if (!d.isValid() || !QTime::isValid(hour, minute, second))
         return 0;
-    return QDateTimeToDateValue(QDateTime(d, QTime(hour, minute, second)));
+    const double day = QDateToDateValue(d);
+    const double fraction = (hour * 3600 + minute * 60 + second) / 86400.0;
+    return day >= 0 ? day + fraction : day - fraction;
 }
 
 QString FormatDateSlash(DateValue value)

@@ -2,7 +2,6 @@
 
 #include "data/Clock.h"
 #include "data/Notifier.h"
-#include "data/StringListEx.h"
 
 #include <optional>
 
@@ -115,25 +114,93 @@ void setDateFromText(const QString &text, bool &flag, DateValue &date)
     }
 }
 
-// Entries of a month or day list: separated by commas and white space, an
-// entry in double quotes may hold either.
-QStringList splitEntries(const QString &text)
+// Numbers of the byte-sized fields are formatted for every exported item;
+// shared strings from a table cost no allocation.
+constexpr int TableMin = -128, TableMax = 255;
+
+const QString &tableNumber(int value, bool plus)
 {
-    TStringListEx list;
-    list.CommaChar = ',';
-    list.QuoteChar = '"';
-    list.SpaceQuote = true;
-    list.CRChar.clear();
-    list.SetCsvText(text);
-    QStringList entries;
-    for (int i = 0; i < list.count(); ++i)
-        entries.append(list.string(i));
-    return entries;
+    static const auto tables = [] {
+        std::array<std::array<QString, TableMax - TableMin + 1>, 2> t;
+        for (int v = TableMin; v <= TableMax; ++v) {
+            t[0][size_t(v - TableMin)] = QString::number(v);
+            t[1][size_t(v - TableMin)] = v >= 0 ? u'+' + QString::number(v) : QString::number(v);
+        }
+        return t;
+    }();
+    return tables[plus ? 1 : 0][size_t(value - TableMin)];
 }
 
-QString joined(const QStringList &parts, const QString &suffix)
+QString numberText(int value)
 {
-    return parts.join(u',') + suffix;
+    return value >= TableMin && value <= TableMax ? tableNumber(value, false) : QString::number(value);
+}
+
+// "+" before a number that is not negative.
+QString signedNumberText(int value)
+{
+    return value >= TableMin && value <= TableMax
+        ? tableNumber(value, true)
+        : (value >= 0 ? u'+' + QString::number(value) : QString::number(value));
+}
+
+// Calls `entry` for each entry of a month or day list after every `drop`
+// character is removed: entries end at commas and white space (characters
+// 1..32), and an entry in double quotes may hold either. This is the CSV
+// split rule with comma, double quote and space skipping; as none of those
+// can be the second byte of a double-byte character, it reads the same on
+// characters as on code page 932 bytes.
+template <typename F> void forEachEntry(QStringView text, QChar drop, F entry)
+{
+    QString filtered;
+    if (text.contains(drop)) {
+        filtered.reserve(text.size());
+        for (QChar c : text)
+            if (c != drop)
+                filtered.append(c);
+        text = filtered;
+    }
+    const qsizetype n = text.size();
+    auto blank = [&](qsizetype i) { return text[i].unicode() >= 1 && text[i].unicode() <= 32; };
+    qsizetype i = 0;
+    while (i < n && blank(i))
+        ++i;
+    while (i < n) {
+        if (text[i] == u'"') {
+            QString quoted;
+            ++i;
+            while (i < n) {
+                if (text[i] == u'"') {
+                    if (i + 1 < n && text[i + 1] == u'"') {
+                        quoted.append(u'"');
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                quoted.append(text[i++]);
+            }
+            entry(QStringView(quoted));
+        } else {
+            qsizetype j = i;
+            while (j < n && text[j] != u',' && text[j].unicode() > 32)
+                ++j;
+            if (j == i && text[j] != u',') {
+                ++i; // a NUL character: passed over like white space
+                continue;
+            }
+            entry(text.sliced(i, j - i));
+            i = j;
+        }
+        while (i < n && blank(i))
+            ++i;
+        if (i < n && text[i] == u',') {
+            ++i;
+            while (i < n && blank(i))
+                ++i;
+        }
+    }
 }
 
 } // namespace
@@ -291,7 +358,7 @@ void TItemRec::SetTitleOptStr(const QString &text)
         TitleOpt = 1;
     else if (text.contains(u'日'))
         TitleOpt = 2;
-    else if (text.toLower().contains(QLatin1String("mag")))
+    else if (text.contains(QLatin1String("mag"), Qt::CaseInsensitive))
         TitleOpt = 3;
     else if (text.contains(u'巻'))
         TitleOpt = 4;
@@ -302,9 +369,9 @@ void TItemRec::SetTitleOptStr(const QString &text)
 QString TItemRec::TitleDiffStr() const
 {
     if (TitleOpt == 1 || TitleOpt == 2)
-        return TitleDiff >= 0 ? u'+' + QString::number(TitleDiff) : QString::number(TitleDiff);
+        return signedNumberText(TitleDiff);
     if (TitleOpt == 4)
-        return QString::number(TitleDiff);
+        return numberText(TitleDiff);
     return {};
 }
 
@@ -370,11 +437,16 @@ QString TItemRec::MonthsStr() const
         return QStringLiteral("奇数") + suffix;
     if (even)
         return QStringLiteral("偶数") + suffix;
-    QStringList parts;
-    for (int m = 1; m <= 12; ++m)
-        if (Months[m])
-            parts.append(QString::number(m));
-    return joined(parts, suffix);
+    QString s;
+    s.reserve(32);
+    for (int m = 1; m <= 12; ++m) {
+        if (!Months[m])
+            continue;
+        if (!s.isEmpty())
+            s += u',';
+        s += numberText(m);
+    }
+    return s + suffix;
 }
 
 void TItemRec::SetMonthsStr(const QString &text)
@@ -390,13 +462,11 @@ void TItemRec::SetMonthsStr(const QString &text)
         for (int m = 2; m <= 12; m += 2)
             Months[m] = true;
     } else {
-        QString rest = text;
-        rest.remove(u'月');
-        for (const QString &entry : splitEntries(rest)) {
+        forEachEntry(text, u'月', [this](QStringView entry) {
             const int v = StrToIntDef0(entry);
             if (v >= 1 && v <= 12)
                 Months[v] = true;
-        }
+        });
     }
 }
 
@@ -404,31 +474,34 @@ QString TItemRec::DaysStr() const
 {
     if (Kind != 1)
         return {};
-    QStringList parts;
+    QString s;
+    s.reserve(8);
     for (int i = 1; i <= 2; ++i) {
+        if (Days[i] <= 0)
+            continue;
+        if (!s.isEmpty())
+            s += u',';
         if (Days[i] >= 31)
-            parts.append(QStringLiteral("末"));
-        else if (Days[i] > 0)
-            parts.append(QString::number(Days[i]));
+            s += u'末';
+        else
+            s += numberText(Days[i]);
     }
-    return joined(parts, QStringLiteral("日"));
+    return s + u'日';
 }
 
 void TItemRec::SetDaysStr(const QString &text)
 {
     Days[1] = Days[2] = 0;
-    QString rest = text;
-    rest.remove(u'日');
     int slot = 1;
-    for (const QString &entry : splitEntries(rest)) {
+    forEachEntry(text, u'日', [this, &slot](QStringView entry) {
         if (slot > 2)
-            break;
+            return;
         const int v = StrToIntDef0(entry);
         if (v >= 1 && v <= 31)
             Days[slot++] = v;
         else if (entry.contains(u'末'))
             Days[slot++] = 31;
-    }
+    });
 }
 
 QString TItemRec::WeekStr() const
@@ -457,35 +530,49 @@ void TItemRec::SetWeekStr(const QString &text)
         WeekParity = 0;
 }
 
+// Names of the set days, Monday first, joined by commas.
+static QString weekdayList(const std::array<bool, 7> &days)
+{
+    QString s;
+    for (int d = 0; d <= 6; ++d) {
+        if (!days[d])
+            continue;
+        if (!s.isEmpty())
+            s += u',';
+        s += WeekdayNames[d];
+    }
+    return s;
+}
+
 QString TItemRec::WeekdaysStr() const
 {
     if (Kind != 2)
         return {};
-    QStringList parts;
-    for (int d = 0; d <= 6; ++d)
-        if (Weekdays[d])
-            parts.append(WeekdayNames[d]);
-    return joined(parts, QStringLiteral("曜日"));
+    return weekdayList(Weekdays) + QStringLiteral("曜日");
 }
 
 void TItemRec::SetWeekdaysStr(const QString &text)
 {
-    QString rest = text;
-    rest.remove(QStringLiteral("曜日"));
-    for (int d = 0; d <= 6; ++d)
-        Weekdays[d] = rest.contains(WeekdayNames[d]);
+    // Every "曜日" is removed first, so only the day names outside it count
+    // (this matters for 日, Sunday).
+    Weekdays.fill(false);
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (text[i] == u'曜' && i + 1 < n && text[i + 1] == u'日') {
+            ++i;
+            continue;
+        }
+        for (int d = 0; d <= 6; ++d)
+            if (text[i] == WeekdayNames[d][0])
+                Weekdays[d] = true;
+    }
 }
 
 QString TItemRec::ShiftStr() const
 {
     QString s;
-    if (Kind == 1) {
-        QStringList parts;
-        for (int d = 0; d <= 6; ++d)
-            if (ShiftDays[d])
-                parts.append(WeekdayNames[d]);
-        s = parts.join(u',');
-    }
+    if (Kind == 1)
+        s = weekdayList(ShiftDays);
     if ((Kind == 1 || Kind == 2) && ShiftHoliday) {
         if (!s.isEmpty())
             s += u',';
@@ -517,7 +604,7 @@ QString TItemRec::BeforeStr() const
 {
     if (Kind == 3 && !HasStart)
         return {};
-    return QString::number(BeforeDays);
+    return numberText(BeforeDays);
 }
 
 void TItemRec::SetBeforeStr(const QString &text)
@@ -531,7 +618,7 @@ QString TItemRec::AfterStr() const
         return {};
     if (AfterDays < 0)
         return QStringLiteral("済まで");
-    return QString::number(AfterDays);
+    return numberText(AfterDays);
 }
 
 void TItemRec::SetAfterStr(const QString &text)

@@ -75,6 +75,8 @@ void TStringListEx::SetCsvBytes(QByteArrayView line)
 {
     QByteArray storage;
     SplitCsvLine(Strings, line, CommaChar, QuoteChar, encodedCr(CRChar, storage), SpaceQuote);
+    for (QByteArray &s : Strings)
+        s.detach(); // own copies: the fields may point into `line`
 }
 
 void TStringListEx::SetCsvText(const QString &line)
@@ -154,16 +156,24 @@ void TStringListEx::SplitCsvLine(
         if (p[i] == q) {
             ++i;
             qsizetype seg = i;
+            bool copied = false; // a doubled quotation character was met
+            auto take = [&](qsizetype end) {
+                if (copied)
+                    field.append(line.sliced(seg, end - seg));
+                else
+                    field = QByteArray::fromRawData(line.data() + seg, end - seg);
+            };
             bool closed = false;
             while (i < n) {
                 if (p[i] == q) {
-                    field.append(line.sliced(seg, i - seg));
                     if (i + 1 < n && p[i + 1] == q) {
-                        field.append(quote);
+                        field.append(line.sliced(seg, i + 1 - seg));
+                        copied = true;
                         i += 2;
                         seg = i;
                         continue;
                     }
+                    take(i);
                     ++i;
                     closed = true;
                     break;
@@ -171,7 +181,7 @@ void TStringListEx::SplitCsvLine(
                 i += charLen(p, i, n);
             }
             if (!closed)
-                field.append(line.sliced(seg));
+                take(n);
         } else {
             qsizetype j = i;
             while (j < n && p[j] != sep && !(spaceQuote && p[j] <= 32))
@@ -182,7 +192,7 @@ void TStringListEx::SplitCsvLine(
                 ++i;
                 continue;
             }
-            field = line.sliced(i, j - i).toByteArray();
+            field = QByteArray::fromRawData(line.data() + i, j - i);
             i = j;
         }
         if (!crChar.isEmpty() && field.contains(crChar))

@@ -36,7 +36,8 @@ public:
     // `crChar` is CRChar in code page 932.
     static void AppendCsvLine(QByteArray &out, const QList<QByteArray> &fields, char comma, char quote,
         QByteArrayView crChar, bool spaceQuote);
-    // Splits `line` into `fields` (cleared first).
+    // Splits `line` into `fields` (cleared first). Fields may refer to the
+    // bytes of `line` without copying them: use them while `line` lives.
     static void SplitCsvLine(
         QList<QByteArray> &fields, QByteArrayView line, char comma, char quote, QByteArrayView crChar, bool spaceQuote);
 
