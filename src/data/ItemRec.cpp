@@ -3,7 +3,13 @@
 #include "data/Clock.h"
 #include "data/Notifier.h"
 
+#include <cstdint>
+#include <new>
 #include <optional>
+
+#ifdef Q_OS_LINUX
+#include <sys/mman.h>
+#endif
 
 const std::array<QString, 5> TitleOptNames = {
     QString(),
@@ -229,6 +235,108 @@ int StrToIntDef0(QStringView text)
     if (value > INT_MAX || value < INT_MIN)
         return 0;
     return int(value);
+}
+
+// --- allocation ---
+
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+#define TIDEMARK_ITEM_POOL 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define TIDEMARK_ITEM_POOL 0
+#endif
+#endif
+#ifndef TIDEMARK_ITEM_POOL
+#define TIDEMARK_ITEM_POOL 1
+#endif
+
+// Fixed-size blocks carved from 2 MiB chunks (huge pages where the system
+// offers them on request) with a free list. Chunks are kept for the life of
+// the program. Single-threaded, like everything that touches items.
+class ItemPool
+{
+public:
+    static constexpr std::size_t BlockSize = (sizeof(TItemRec) + 15) & ~std::size_t(15);
+
+    void *allocate()
+    {
+        if (m_free) {
+            Node *n = m_free;
+            m_free = n->next;
+            return n;
+        }
+        if (m_next == m_end)
+            newChunk();
+        void *p = m_next;
+        m_next += BlockSize;
+        return p;
+    }
+
+    void release(void *p) noexcept
+    {
+        auto *n = static_cast<Node *>(p);
+        n->next = m_free;
+        m_free = n;
+    }
+
+private:
+    struct Node
+    {
+        Node *next;
+    };
+    static constexpr std::size_t ChunkSize = 2u << 20;
+
+    void newChunk()
+    {
+        char *chunk = nullptr;
+#ifdef Q_OS_LINUX
+        // Twice the size, so that an aligned 2 MiB window fits.
+        void *m = mmap(nullptr, 2 * ChunkSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (m == MAP_FAILED)
+            throw std::bad_alloc();
+        const auto base = reinterpret_cast<std::uintptr_t>(m);
+        const std::uintptr_t aligned = (base + ChunkSize - 1) & ~std::uintptr_t(ChunkSize - 1);
+        if (aligned > base)
+            munmap(m, aligned - base);
+        if (aligned + ChunkSize < base + 2 * ChunkSize)
+            munmap(reinterpret_cast<void *>(aligned + ChunkSize), base + 2 * ChunkSize - aligned - ChunkSize);
+        chunk = reinterpret_cast<char *>(aligned);
+        madvise(chunk, ChunkSize, MADV_HUGEPAGE);
+#else
+        chunk = static_cast<char *>(::operator new(ChunkSize));
+#endif
+        m_next = chunk;
+        m_end = chunk + ChunkSize / BlockSize * BlockSize;
+    }
+
+    Node *m_free = nullptr;
+    char *m_next = nullptr;
+    char *m_end = nullptr;
+};
+
+ItemPool &itemPool()
+{
+    static ItemPool pool;
+    return pool;
+}
+
+} // namespace
+
+void *TItemRec::operator new(std::size_t size)
+{
+    if (TIDEMARK_ITEM_POOL && size <= ItemPool::BlockSize)
+        return itemPool().allocate();
+    return ::operator new(size);
+}
+
+void TItemRec::operator delete(void *p, std::size_t size) noexcept
+{
+    if (TIDEMARK_ITEM_POOL && size <= ItemPool::BlockSize)
+        itemPool().release(p);
+    else
+        ::operator delete(p);
 }
 
 // --- TItemRec ---

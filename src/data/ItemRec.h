@@ -29,6 +29,11 @@ public:
     TItemRec(const TItemRec &) = delete;
     TItemRec &operator=(const TItemRec &) = delete;
 
+    // Items come from a pool: a document of many thousand items would
+    // otherwise cost a page fault every few items.
+    static void *operator new(std::size_t size);
+    static void operator delete(void *p, std::size_t size) noexcept;
+
     // Name of the class, as DupObject reports it.
     virtual const char *className() const { return "TItemRec"; }
 
