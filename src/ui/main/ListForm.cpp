@@ -446,7 +446,7 @@ bool TListForm::SaveDocument()
     }
     ApplyCSVOption(*Data, Settings());
     try {
-        Data->SaveToFile(FileName);
+        WriteDocument(FileName);
     } catch (const AppError &error) {
         Notifier::instance().showError(error.message());
         return false;
@@ -454,6 +454,11 @@ bool TListForm::SaveDocument()
     BackupDone = true;
     SetModified(false);
     return true;
+}
+
+void TListForm::WriteDocument(const QString &path)
+{
+    Data->SaveToFile(path);
 }
 
 bool TListForm::ConfirmDiscard()
@@ -558,11 +563,11 @@ bool TListForm::SaveRExecute()
     if (RupFileName.isEmpty())
         return false;
     try {
-        Data->SaveToFile(FileName);
+        WriteDocument(FileName);
         // After Save As the document lives elsewhere (perhaps as CSV); the
         // local copy that goes to the device must hold the same items.
         if (LocalFileName != FileName)
-            Data->SaveToFile(LocalFileName);
+            WriteDocument(LocalFileName);
     } catch (const AppError &error) {
         Notifier::instance().showError(error.message());
         return false;

@@ -140,6 +140,9 @@ public Q_SLOTS:
     void OpenDialogButtonClick();
 
 protected:
+    // Writes the document to `path` (item file or CSV by extension); raises
+    // AppError on failure.
+    virtual void WriteDocument(const QString &path);
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     // True when the window may close.

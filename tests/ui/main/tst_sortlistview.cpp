@@ -151,6 +151,9 @@ void TestSortListView::sortByColumn()
     m_list->AlphaSort();
     QStringList descending(ascending.crbegin(), ascending.crend());
     QCOMPARE(captions(), descending);
+    // CompareItems carries the direction: the list is in its order.
+    QVERIFY(m_list->CompareItems(m_list->row(0), m_list->row(1)) < 0);
+    m_list->setSortMode(smAscending);
     QVERIFY(m_list->CompareItems(m_list->row(0), m_list->row(1)) > 0);
 }
 
