@@ -17,11 +17,10 @@ inline qsizetype charLen(const unsigned char *p, qsizetype i, qsizetype n)
     return (Cp932::isLeadByte(p[i]) && i + 1 < n && isTrailByte(p[i + 1])) ? 2 : 1;
 }
 
-// Replaces `from` by `to`, matching only at character boundaries.
-QByteArray replaceChars(QByteArrayView text, QByteArrayView from, QByteArrayView to)
+// Appends `text` to `out` with `from` replaced by `to`, matching only at
+// character boundaries.
+void appendReplaced(QByteArray &out, QByteArrayView text, QByteArrayView from, QByteArrayView to)
 {
-    QByteArray out;
-    out.reserve(text.size() + 8);
     const auto *p = reinterpret_cast<const unsigned char *>(text.data());
     const qsizetype n = text.size();
     qsizetype seg = 0, i = 0;
@@ -36,6 +35,13 @@ QByteArray replaceChars(QByteArrayView text, QByteArrayView from, QByteArrayView
         }
     }
     out.append(text.sliced(seg, n - seg));
+}
+
+QByteArray replaceChars(QByteArrayView text, QByteArrayView from, QByteArrayView to)
+{
+    QByteArray out;
+    out.reserve(text.size() + 8);
+    appendReplaced(out, text, from, to);
     return out;
 }
 
@@ -99,7 +105,8 @@ void TStringListEx::AppendCsvLine(
     for (const QByteArray &field : fields) {
         QByteArrayView text = field;
         if (field.contains("\r\n")) {
-            replaced = replaceChars(field, "\r\n", crChar);
+            replaced.truncate(0); // keeps its capacity for the next field
+            appendReplaced(replaced, field, "\r\n", crChar);
             text = replaced;
         }
         const auto *p = reinterpret_cast<const unsigned char *>(text.data());
