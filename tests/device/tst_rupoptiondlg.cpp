@@ -54,13 +54,14 @@ QByteArray bytesOf(const THeadRec &head)
 QByteArray sampleHeader()
 {
     QByteArray b("TideMk11\0", 9);
-    b += QByteArray::fromHex("00000001020001"
+    // DateDsp .. FirstMode (offsets 9..22), reserved byte 15 = 5A
+    b += QByteArray::fromHex("000001010200"
                              "5A"
-                             "00"
+                             "01"
                              "05"
                              "0A"
                              "01"
-                             "00"
+                             "01"
                              "01"
                              "02");
     b += QByteArray::fromHex("A1B2C3D4E5F60718FF");
