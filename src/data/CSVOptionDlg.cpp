@@ -3,6 +3,7 @@
 #include "data/Notifier.h"
 #include "data/TextCodec.h"
 #include "settings/AppSettings.h"
+#include "settings/SaveWindowPos.h"
 #include "settings/SettingsFile.h"
 #include "ui/controls/Fonts.h"
 
@@ -38,7 +39,8 @@ QComboBox *makeCombo(QWidget *parent, const char *name, const QStringList &items
 QLabel *makeLabel(QWidget *parent, const QString &text, int x, int y, QWidget *buddy)
 {
     auto *label = new QLabel(text, parent);
-    label->move(x, y);
+    // The Japanese face's taller line would set the text below the box's.
+    label->move(x, y - qMax(0, (parent->fontMetrics().height() - 13) / 2));
     label->adjustSize();
     label->setBuddy(buddy);
     return label;
@@ -87,6 +89,10 @@ TCSVOptionDlg::TCSVOptionDlg(QWidget *parent)
     connect(HelpBtn, &QPushButton::clicked, this, &TCSVOptionDlg::HelpBtnClick);
 
     FormCreate();
+    // Position (and the active page) remembered between runs.
+    auto *saveWindowPos = new TSaveWindowPos(this);
+    saveWindowPos->setObjectName(QStringLiteral("SaveWindowPos1"));
+    saveWindowPos->setResumeIconic(false);
 }
 
 QString TCSVOptionDlg::CharText(int code)

@@ -2,6 +2,7 @@
 
 #include "data/Notifier.h"
 #include "settings/AppSettings.h"
+#include "settings/SaveWindowPos.h"
 #include "ui/controls/EditEx.h"
 #include "ui/controls/Fonts.h"
 #include "ui/controls/RadioGroup.h"
@@ -51,6 +52,13 @@ QGroupBox *makeGroup(const char *name, const QString &caption, const QRect &geom
     return group;
 }
 
+// Labels beside controls: the Japanese face's taller line would otherwise
+// set the text a little below the control's.
+int labelTop(int y, const QWidget *parent)
+{
+    return y - qMax(0, (parent->fontMetrics().height() - 13) / 2);
+}
+
 // Sets a radio button either way: an auto-exclusive button cannot be
 // unchecked on its own, and a header value may match none of a group.
 void setRadio(QRadioButton *button, bool checked)
@@ -78,7 +86,7 @@ TRupOptionDlg::TRupOptionDlg(QWidget *parent)
 
     CBDateDsp = makeCheck("CBDateDsp", QStringLiteral("日付を表示する"), 20, 12, 121, this);
     auto *phrases = new QLabel(QStringLiteral("定型文を"), this);
-    phrases->move(148, 16);
+    phrases->move(148, labelTop(16, this));
     phrases->adjustSize();
     CBInputSbjct = makeCheck("CBInputSbjct", QStringLiteral("入力時に使う"), 204, 12, 97, this);
     CBUpdateSbjct = makeCheck("CBUpdateSbjct", QStringLiteral("変更時に使う"), 304, 12, 97, this);
@@ -140,6 +148,10 @@ TRupOptionDlg::TRupOptionDlg(QWidget *parent)
     connect(HelpBtn, &QPushButton::clicked, this, &TRupOptionDlg::HelpBtnClick);
 
     HeldHead.SetCurrentSignature();
+    // Position (and the active page) remembered between runs.
+    auto *saveWindowPos = new TSaveWindowPos(this);
+    saveWindowPos->setObjectName(QStringLiteral("SaveWindowPos1"));
+    saveWindowPos->setResumeIconic(false);
 }
 
 void TRupOptionDlg::buildDisplayRow()
@@ -169,7 +181,7 @@ void TRupOptionDlg::buildDisplayRow()
     UDBefore->setObjectName(QStringLiteral("UDBefore"));
     UDBefore->setAssociate(EBefore);
     auto *before = new QLabel(QStringLiteral("日前から表示"), PDisplay);
-    before->move(50, 4);
+    before->move(50, labelTop(4, PDisplay));
     before->adjustSize();
 
     RAfterDay = makeRadio("RAfterDay", QString(), 136, 3, 17, PDisplay);
@@ -180,7 +192,7 @@ void TRupOptionDlg::buildDisplayRow()
     UDAfter->setAssociate(EAfter);
     LAfter = new QLabel(QStringLiteral("日後まで表示"), PDisplay);
     LAfter->setObjectName(QStringLiteral("LAfter"));
-    LAfter->move(202, 4);
+    LAfter->move(202, labelTop(4, PDisplay));
     LAfter->adjustSize();
     LAfter->installEventFilter(this);
     RAfterCheck = makeRadio("RAfterCheck", QStringLiteral("済にするまで表示"), 290, 3, 137, PDisplay);

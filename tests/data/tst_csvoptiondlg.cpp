@@ -151,7 +151,7 @@ void TestCSVOptionDlg::okWritesTheSection()
     dlg.findChild<QCheckBox *>("CBSpaceQuote")->setChecked(spaceQuote);
     dlg.findChild<QPushButton *>("OKBtn")->click();
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
-    QCOMPARE(fileContents(), expected);
+    QVERIFY2(fileContents().startsWith(expected), fileContents().constData());
 }
 
 void TestCSVOptionDlg::cancelWritesNothing()
@@ -160,14 +160,16 @@ void TestCSVOptionDlg::cancelWritesNothing()
     dlg.findChild<QComboBox *>("CBCommaChar")->setCurrentIndex(1);
     dlg.findChild<QPushButton *>("CancelBtn")->click();
     QCOMPARE(dlg.result(), int(QDialog::Rejected));
-    QVERIFY(!QFile::exists(m_env->settingsPath()));
+    QVERIFY(!Settings().sectionExists(QStringLiteral("CSVOption")));
 
     TCSVOptionDlg escaped;
     escaped.show();
     QVERIFY(QTest::qWaitForWindowActive(&escaped));
     QTest::keyClick(&escaped, Qt::Key_Escape);
     QVERIFY(!escaped.isVisible());
-    QVERIFY(!QFile::exists(m_env->settingsPath()));
+    QVERIFY(!Settings().sectionExists(QStringLiteral("CSVOption")));
+    // Only the window position was kept.
+    QCOMPARE(Settings().readSection(QStringLiteral("WindowPos")).value(0), QStringLiteral("CSVOptionDlg"));
 }
 
 void TestCSVOptionDlg::typingReplacesTheChosenItem()

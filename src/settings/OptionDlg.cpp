@@ -1,0 +1,382 @@
+#include "settings/OptionDlg.h"
+
+#include "data/Notifier.h"
+#include "settings/AppSettings.h"
+#include "settings/SaveWindowPos.h"
+#include "settings/SettingsFile.h"
+#include "ui/controls/Fonts.h"
+#include "ui/controls/RadioGroup.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFontDialog>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
+#include <QTabBar>
+#include <QTabWidget>
+
+namespace {
+
+const QString Section = QStringLiteral("Option");
+
+// Tabs of one fixed width, as the page control was designed.
+class FixedWidthTabBar : public QTabBar
+{
+public:
+    FixedWidthTabBar(int width, QWidget *parent)
+        : QTabBar(parent)
+        , m_width(width)
+    { }
+
+protected:
+    QSize tabSizeHint(int index) const override { return {m_width, QTabBar::tabSizeHint(index).height()}; }
+
+private:
+    int m_width;
+};
+
+class PageControl : public QTabWidget
+{
+public:
+    PageControl(int tabWidth, QWidget *parent)
+        : QTabWidget(parent)
+    {
+        setTabBar(new FixedWidthTabBar(tabWidth, this));
+    }
+};
+
+// A drop-down list as narrow as the designed one: the text starts close to
+// the frame, so "COM10" fits in 53 pixels.
+class CompactComboBox : public QComboBox
+{
+public:
+    using QComboBox::QComboBox;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QStylePainter painter(this);
+        QStyleOptionComboBox option;
+        initStyleOption(&option);
+        const QString text = option.currentText;
+        option.currentText.clear();
+        painter.drawComplexControl(QStyle::CC_ComboBox, option);
+        const QRect arrow = style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxArrow, this);
+        const QRect textRect(3, 0, qMax(0, arrow.left() - 3), height());
+        painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
+        painter.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft, text);
+    }
+};
+
+// Labels beside controls: the Japanese face's taller line would otherwise
+// set the text a little below the control's.
+int labelTop(int y, const QWidget *parent)
+{
+    return y - qMax(0, (parent->fontMetrics().height() - 13) / 2);
+}
+
+double logicalDpi()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->logicalDotsPerInchY() : 96.0;
+}
+
+// Point size also of a font given in pixels.
+int pointSize(const QFont &font)
+{
+    if (font.pointSize() > 0)
+        return font.pointSize();
+    if (font.pixelSize() > 0)
+        return qRound(font.pixelSize() * 72.0 / logicalDpi());
+    return qRound(font.pointSizeF());
+}
+
+QLabel *makeLabel(const QString &text, int x, int y, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->move(x, labelTop(y, parent));
+    label->adjustSize();
+    return label;
+}
+
+QComboBox *makeList(const char *name, const QStringList &items, const QRect &geometry, QWidget *parent)
+{
+    auto *combo = new CompactComboBox(parent);
+    combo->setObjectName(QLatin1String(name));
+    combo->addItems(items);
+    combo->setFont(WindowsFont(QStringLiteral("ＭＳ ゴシック"), -12));
+    combo->setMaxVisibleItems(11);
+    combo->setGeometry(geometry);
+    return combo;
+}
+
+QRadioButton *makeRadio(const char *name, const QString &text, const QRect &geometry, QWidget *parent)
+{
+    auto *button = new QRadioButton(text, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(geometry);
+    return button;
+}
+
+QPushButton *makeButton(const char *name, const QString &text, const QRect &geometry, QWidget *parent)
+{
+    auto *button = new QPushButton(text, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(geometry);
+    button->setAutoDefault(false);
+    return button;
+}
+
+void LoadFontSettingsInto(QFont &font)
+{
+    SettingsFile &ini = Settings();
+    const QString face = ini.readString(Section, QStringLiteral("FontName"), font.family());
+    const int size = ini.readInteger(Section, QStringLiteral("FontSize"), pointSize(font));
+    const QString style = ini.readString(Section, QStringLiteral("FontStyle"), QString());
+    font.setFamily(face);
+    if (size > 0)
+        font.setPointSize(size);
+    font.setBold(style.contains(QLatin1String("Bold")));
+    font.setItalic(style.contains(QLatin1String("Italic")));
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+}
+
+} // namespace
+
+TOptionDlg::TOptionDlg(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("OptionDlg"));
+    setWindowTitle(QStringLiteral("オプション設定"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+        | Qt::WindowCloseButtonHint);
+    setFont(WindowsFont(QStringLiteral("ＭＳ Ｐゴシック"), -12));
+    setFixedSize(362, 284);
+
+    PCOption = new PageControl(175, this);
+    PCOption->setObjectName(QStringLiteral("PCOption"));
+    PCOption->setGeometry(4, 4, 354, 245);
+    Ruputer = new QWidget;
+    Ruputer->setObjectName(QStringLiteral("Ruputer"));
+    Display = new QWidget;
+    Display->setObjectName(QStringLiteral("Display"));
+    PCOption->addTab(Ruputer, QStringLiteral("Ruputer通信"));
+    PCOption->addTab(Display, QStringLiteral("表  示"));
+
+    // Page "Ruputer通信"
+    QStringList ports {QStringLiteral("なし")};
+    for (int port = 1; port <= 10; ++port)
+        ports << QStringLiteral("COM%1").arg(port);
+    makeLabel(QStringLiteral("ドッキングステーション"), 12, 20, Ruputer);
+    CBDock = makeList("CBDock", ports, QRect(164, 16, 53, 20), Ruputer);
+    makeLabel(QStringLiteral("赤  外  線"), 12, 52, Ruputer);
+    CBIrDA = makeList("CBIrDA", ports, QRect(164, 48, 53, 20), Ruputer);
+
+    PPort = new QWidget(Ruputer);
+    PPort->setObjectName(QStringLiteral("PPort"));
+    PPort->setGeometry(220, 4, 53, 65);
+    auto *label6 = new QLabel(QStringLiteral("初期使用"), PPort);
+    label6->setObjectName(QStringLiteral("Label6"));
+    label6->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    label6->setGeometry(0, 0, 53, 14);
+    RBDock = makeRadio("RBDock", QString(), QRect(20, 16, 17, 17), PPort);
+    RBIrDA = makeRadio("RBIrDA", QString(), QRect(20, 48, 17, 17), PPort);
+    RBDock->setChecked(true);
+
+    makeLabel(QStringLiteral("スピード"), 12, 84, Ruputer);
+    CBSpeed = makeList("CBSpeed",
+        {QStringLiteral("38400bps"), QStringLiteral("19200bps"), QStringLiteral(" 9600bps"), QStringLiteral(" 4800bps"),
+            QStringLiteral(" 2400bps"), QStringLiteral(" 1200bps"), QStringLiteral("  600bps"),
+            QStringLiteral("  300bps")},
+        QRect(140, 80, 77, 20), Ruputer);
+
+    makeLabel(QStringLiteral("Ruputer側のファイル"), 12, 132, Ruputer);
+    RBDefault = makeRadio("RBDefault", QStringLiteral("初期値"), QRect(132, 130, 61, 17), Ruputer);
+    RBLock = makeRadio("RBLock", QStringLiteral("固定"), QRect(200, 130, 61, 17), Ruputer);
+    RBDefault->setChecked(true);
+    // Explicit groups: auto-exclusion would also reach into the panel.
+    for (auto pair : {std::pair {RBDock, RBIrDA}, std::pair {RBDefault, RBLock}}) {
+        auto *group = new QButtonGroup(this);
+        group->addButton(pair.first);
+        group->addButton(pair.second);
+    }
+    ERupFile = new QLineEdit(Ruputer);
+    ERupFile->setObjectName(QStringLiteral("ERupFile"));
+    ERupFile->setGeometry(12, 148, 321, 21);
+    CBRupAutoOpen = new QCheckBox(QStringLiteral("起動時に自動でRuputerから開く"), Ruputer);
+    CBRupAutoOpen->setObjectName(QStringLiteral("CBRupAutoOpen"));
+    CBRupAutoOpen->setGeometry(16, 180, 317, 17);
+
+    setTabOrder(CBDock, CBIrDA);
+    setTabOrder(CBIrDA, RBDock);
+    setTabOrder(RBDock, RBIrDA);
+    setTabOrder(RBIrDA, CBSpeed);
+    setTabOrder(CBSpeed, RBDefault);
+    setTabOrder(RBDefault, RBLock);
+    setTabOrder(RBLock, ERupFile);
+    setTabOrder(ERupFile, CBRupAutoOpen);
+
+    // Page "表  示"
+    FontBtn = makeButton("FontBtn", QStringLiteral("フォントの指定"), QRect(12, 8, 89, 25), Display);
+    FontSample = new QLabel(Display);
+    FontSample->setObjectName(QStringLiteral("FontSample"));
+    FontSample->setGeometry(108, 8, 225, 57);
+    FontSample->setAlignment(Qt::AlignCenter);
+    RGToolBtn = new TRadioGroup(QStringLiteral("ツールバー "),
+        {QStringLiteral("通常"), QStringLiteral("フラット"), QStringLiteral("なし")}, 3, Display);
+    RGToolBtn->setObjectName(QStringLiteral("RGToolBtn"));
+    RGToolBtn->setGeometry(12, 76, 321, 37);
+
+    OKBtn = makeButton("OKBtn", QStringLiteral("OK"), QRect(116, 254, 73, 23), this);
+    OKBtn->setDefault(true);
+    CancelBtn = makeButton("CancelBtn", QStringLiteral("ｷｬﾝｾﾙ"), QRect(200, 254, 73, 23), this);
+    HelpBtn = makeButton("HelpBtn", QStringLiteral("ヘルプ(&H)"), QRect(284, 254, 73, 23), this);
+
+    FontDialog = new QFontDialog(this);
+    FontDialog->setObjectName(QStringLiteral("FontDialog"));
+    FontDialog->setOption(QFontDialog::DontUseNativeDialog);
+
+    connect(CBDock, &QComboBox::currentIndexChanged, this, &TOptionDlg::CBPortChange);
+    connect(CBIrDA, &QComboBox::currentIndexChanged, this, &TOptionDlg::CBPortChange);
+    connect(FontBtn, &QPushButton::clicked, this, &TOptionDlg::FontBtnClick);
+    connect(OKBtn, &QPushButton::clicked, this, &TOptionDlg::OKBtnClick);
+    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    connect(HelpBtn, &QPushButton::clicked, this, &TOptionDlg::HelpBtnClick);
+
+    FormCreate();
+    // Position (and the active page) remembered between runs.
+    auto *saveWindowPos = new TSaveWindowPos(this);
+    saveWindowPos->setObjectName(QStringLiteral("SaveWindowPos1"));
+    saveWindowPos->setResumeIconic(false);
+}
+
+void TOptionDlg::FormCreate()
+{
+    SettingsFile &ini = Settings();
+    // An index outside the list shows no selection.
+    const auto choose = [](QComboBox *combo, int index) {
+        combo->setCurrentIndex(index >= 0 && index < combo->count() ? index : -1);
+    };
+    {
+        const QSignalBlocker dock(CBDock);
+        const QSignalBlocker irda(CBIrDA);
+        choose(CBDock, ini.readInteger(Section, QStringLiteral("Dock"), 1));
+        // The dialog's own default: no infrared link.
+        choose(CBIrDA, ini.readInteger(Section, QStringLiteral("IrDA"), 0));
+    }
+    CBPortChange();
+    const bool dockFirst = ini.readBool(Section, QStringLiteral("DefaultPort"), true);
+    RBDock->setChecked(dockFirst);
+    RBIrDA->setChecked(!dockFirst);
+    // With one link configured the stored choice must not point at the
+    // other, which has no port.
+    CBPortChange();
+
+    choose(CBSpeed, ini.readInteger(Section, QStringLiteral("Speed"), 4) - 3);
+
+    const bool defaultName = ini.readBool(Section, QStringLiteral("RupFileMode"), true);
+    RBDefault->setChecked(defaultName);
+    RBLock->setChecked(!defaultName);
+    ERupFile->setText(ini.readString(Section, QStringLiteral("RupFile"), QString()));
+    CBRupAutoOpen->setChecked(ini.readBool(Section, QStringLiteral("RupAutoOpen"), false));
+
+    QFont font = FontSample->font();
+    LoadFontSettingsInto(font);
+    FontSample->setFont(font);
+    ShowFontSample();
+
+    RGToolBtn->setItemIndex(ini.readInteger(Section, QStringLiteral("ToolBtn"), 1));
+    FontSample->setAutoFillBackground(true);
+    QPalette palette = FontSample->palette();
+    palette.setColor(QPalette::Window, palette.color(QPalette::Base));
+    FontSample->setPalette(palette);
+}
+
+void TOptionDlg::CBPortChange()
+{
+    if (CBDock->currentIndex() != 0 && CBIrDA->currentIndex() != 0) {
+        PPort->show();
+        return;
+    }
+    PPort->hide();
+    if (CBIrDA->currentIndex() != 0)
+        RBIrDA->setChecked(true);
+    else
+        RBDock->setChecked(true);
+}
+
+void TOptionDlg::FontBtnClick()
+{
+    FontDialog->setCurrentFont(FontSample->font());
+    if (FontDialog->exec() == QDialog::Accepted)
+        ShowFontSample(FontDialog->selectedFont());
+}
+
+void TOptionDlg::ShowFontSample(const std::optional<QFont> &font)
+{
+    if (font)
+        FontSample->setFont(*font);
+    FontSample->setText(FontCaption(FontSample->font()));
+}
+
+QString TOptionDlg::FontCaption(const QFont &font)
+{
+    QString caption = font.family() + u' ';
+    if (font.bold())
+        caption += QStringLiteral("Bold ");
+    if (font.italic())
+        caption += QStringLiteral("Italic ");
+    return caption + QString::number(pointSize(font)) + u'p';
+}
+
+QString TOptionDlg::FontStyleText(const QFont &font)
+{
+    QString style;
+    if (font.bold())
+        style += QStringLiteral("Bold,");
+    if (font.italic())
+        style += QStringLiteral("Italic,");
+    style.chop(style.isEmpty() ? 0 : 1);
+    return style;
+}
+
+void TOptionDlg::OKBtnClick()
+{
+    SettingsFile &ini = Settings();
+    const QFont font = FontSample->font();
+    ini.writeInteger(Section, QStringLiteral("Dock"), CBDock->currentIndex());
+    ini.writeInteger(Section, QStringLiteral("IrDA"), CBIrDA->currentIndex());
+    ini.writeBool(Section, QStringLiteral("DefaultPort"), RBDock->isChecked());
+    ini.writeInteger(Section, QStringLiteral("Speed"), CBSpeed->currentIndex() + 3);
+    ini.writeBool(Section, QStringLiteral("RupFileMode"), RBDefault->isChecked());
+    ini.writeString(Section, QStringLiteral("RupFile"), ERupFile->text());
+    ini.writeBool(Section, QStringLiteral("RupAutoOpen"), CBRupAutoOpen->isChecked());
+    ini.writeString(Section, QStringLiteral("FontName"), font.family());
+    ini.writeInteger(Section, QStringLiteral("FontSize"), pointSize(font));
+    ini.writeString(Section, QStringLiteral("FontStyle"), FontStyleText(font));
+    ini.writeInteger(Section, QStringLiteral("ToolBtn"), RGToolBtn->ItemIndex());
+    accept();
+}
+
+void TOptionDlg::HelpBtnClick()
+{
+    Notifier::instance().showHelp(HelpContext);
+}
+
+void TOptionDlg::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+        HelpBtnClick();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QDialog>
+#include <QFont>
+#include <optional>
+
+class QCheckBox;
+class QComboBox;
+class QFontDialog;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class QWidget;
+class TRadioGroup;
+class TSaveWindowPos;
+
+// The application settings (section "Option"): device ports, speed and the
+// link tried first, the device file name, opening from the device at start,
+// the item list's font and the tool-bar style. Filled from the settings file
+// when created; OK writes the section, Cancel writes nothing.
+class TOptionDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TOptionDlg(QWidget *parent = nullptr);
+
+    static constexpr int HelpContext = 3040;
+
+    // "<face> [Bold ][Italic ]<points>p"
+    static QString FontCaption(const QFont &font);
+    // "Bold", "Italic", "Bold,Italic" or empty.
+    static QString FontStyleText(const QFont &font);
+
+    QFontDialog *fontDialog() const { return FontDialog; }
+
+public Q_SLOTS:
+    void CBPortChange();
+    void FontBtnClick();
+    void ShowFontSample(const std::optional<QFont> &font = std::nullopt);
+    void OKBtnClick();
+    void HelpBtnClick();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void FormCreate();
+
+    QTabWidget *PCOption;
+    QWidget *Ruputer;
+    QWidget *Display;
+    QComboBox *CBDock;
+    QComboBox *CBIrDA;
+    QWidget *PPort;
+    QRadioButton *RBDock;
+    QRadioButton *RBIrDA;
+    QComboBox *CBSpeed;
+    QRadioButton *RBDefault;
+    QRadioButton *RBLock;
+    QLineEdit *ERupFile;
+    QCheckBox *CBRupAutoOpen;
+    QPushButton *FontBtn;
+    QLabel *FontSample;
+    TRadioGroup *RGToolBtn;
+    QPushButton *OKBtn;
+    QPushButton *CancelBtn;
+    QPushButton *HelpBtn;
+    QFontDialog *FontDialog;
+};
