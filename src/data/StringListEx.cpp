@@ -2,6 +2,9 @@
 
 #include "data/TextCodec.h"
 
+#include <QVarLengthArray>
+#include <cstring>
+
 namespace {
 
 inline bool isTrailByte(unsigned char b)
@@ -101,40 +104,73 @@ void TStringListEx::AppendCsvLine(
     const qsizetype start = out.size();
     const auto q = static_cast<unsigned char>(quote);
     const auto sep = static_cast<unsigned char>(comma);
-    QByteArray replaced;
-    for (const QByteArray &field : fields) {
+    // Bytes that make a field quoted. When neither the quotation character
+    // nor the separator can be the second byte of a double-byte character,
+    // no trigger can, and a plain byte scan finds the same bytes as a scan
+    // that steps over double-byte characters.
+    bool trigger[256] = {};
+    for (int b = 1; b <= 31; ++b)
+        trigger[b] = true;
+    trigger[q] = trigger[sep] = true;
+    if (spaceQuote)
+        trigger[32] = true;
+    const bool plainScan = !isTrailByte(q) && !isTrailByte(sep);
+
+    // Texts after the line-break replacement; replaced ones live in
+    // buffers kept between calls.
+    static thread_local QList<QByteArray> replaced;
+    if (replaced.size() < fields.size())
+        replaced.resize(fields.size());
+    QVarLengthArray<QByteArrayView, 16> texts;
+    qsizetype bound = 0;
+    for (qsizetype f = 0; f < fields.size(); ++f) {
+        const QByteArray &field = fields[f];
         QByteArrayView text = field;
-        if (field.contains("\r\n")) {
-            replaced.truncate(0); // keeps its capacity for the next field
-            appendReplaced(replaced, field, "\r\n", crChar);
-            text = replaced;
+        // A CR is never part of a double-byte character: every CR LF in the
+        // bytes is a line break of the text.
+        if (const qsizetype cr = field.indexOf('\r'); cr >= 0 && field.indexOf("\r\n", cr) >= 0) {
+            QByteArray &r = replaced[f];
+            r.truncate(0); // keeps its capacity for the next line
+            appendReplaced(r, field, "\r\n", crChar);
+            text = r;
         }
+        texts.append(text);
+        bound += 2 * text.size() + 3; // every byte a doubled quote, two quotes, a separator
+    }
+
+    // Written straight into the line's bytes, which are sized once.
+    out.resize(start + bound);
+    char *d = out.data() + start;
+    for (const QByteArrayView text : texts) {
         const auto *p = reinterpret_cast<const unsigned char *>(text.data());
         const qsizetype n = text.size();
         bool quoted = false;
-        for (qsizetype i = 0; i < n && !quoted; i += charLen(p, i, n)) {
-            const unsigned char b = p[i];
-            quoted = (b >= 1 && b <= 31) || b == q || b == sep || (spaceQuote && b == 32);
+        if (plainScan) {
+            for (qsizetype i = 0; i < n && !quoted; ++i)
+                quoted = trigger[p[i]];
+        } else {
+            for (qsizetype i = 0; i < n && !quoted; i += charLen(p, i, n))
+                quoted = trigger[p[i]];
         }
         if (!quoted) {
-            out.append(text);
+            std::memcpy(d, p, size_t(n));
+            d += n;
         } else {
-            out.append(quote);
-            qsizetype seg = 0, i = 0;
+            *d++ = quote;
+            qsizetype i = 0;
             while (i < n) {
-                if (p[i] == q) {
-                    out.append(text.sliced(seg, i + 1 - seg));
-                    out.append(quote);
-                    seg = ++i;
-                } else {
-                    i += charLen(p, i, n);
-                }
+                const qsizetype len = charLen(p, i, n);
+                if (p[i] == q)
+                    *d++ = quote;
+                std::memcpy(d, p + i, size_t(len));
+                d += len;
+                i += len;
             }
-            out.append(text.sliced(seg));
-            out.append(quote);
+            *d++ = quote;
         }
-        out.append(comma);
+        *d++ = comma;
     }
+    out.truncate(d - out.constData());
     if (out.size() > start)
         out.chop(1);
 }
