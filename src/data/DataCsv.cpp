@@ -148,21 +148,11 @@ private:
     bool m_done = false;
 };
 
-// Decodes into `out`, reusing its storage for the common plain-ASCII field.
+// Decodes into `out`, reusing its storage.
 void decodeInto(QString &out, QByteArrayView bytes)
 {
-    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
-    const qsizetype n = bytes.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        if (p[i] >= 0x80) {
-            out = Cp932::decode(bytes);
-            return;
-        }
-    }
-    out.resize(n);
-    char16_t *dst = reinterpret_cast<char16_t *>(out.data());
-    for (qsizetype i = 0; i < n; ++i)
-        dst[i] = p[i];
+    out.truncate(0);
+    Cp932::decodeAppend(out, bytes);
 }
 
 std::unique_ptr<TItemRec> itemForType(const QString &type)

@@ -102,10 +102,17 @@ inline bool isEscape(char16_t u)
 
 QString decode(QByteArrayView bytes)
 {
-    const Tables &t = tables();
     QString out;
-    out.resize(bytes.size());
-    char16_t *dst = reinterpret_cast<char16_t *>(out.data());
+    decodeAppend(out, bytes);
+    return out;
+}
+
+void decodeAppend(QString &out, QByteArrayView bytes)
+{
+    const Tables &t = tables();
+    const qsizetype start = out.size();
+    out.resize(start + bytes.size());
+    char16_t *dst = reinterpret_cast<char16_t *>(out.data()) + start;
     qsizetype n = 0;
     const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
     const qsizetype size = bytes.size();
@@ -130,8 +137,7 @@ QString decode(QByteArrayView bytes)
         const char16_t u = t.single[b];
         dst[n++] = (u != NoChar && !isLeadByte(b)) ? u : char16_t(EscapeBase + b);
     }
-    out.truncate(n);
-    return out;
+    out.truncate(start + n);
 }
 
 QByteArray encode(QStringView text)

@@ -21,6 +21,8 @@ constexpr bool isLeadByte(unsigned char b)
 }
 
 QString decode(QByteArrayView bytes);
+// Appends the decoded `bytes` to `out` (reuses its capacity: bulk import).
+void decodeAppend(QString &out, QByteArrayView bytes);
 QByteArray encode(QStringView text);
 // Appends the encoded `text` to `out` (reuses its capacity: bulk export).
 void encodeAppend(QByteArray &out, QStringView text);
