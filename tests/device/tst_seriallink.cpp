@@ -129,8 +129,7 @@ private Q_SLOTS:
         ScriptedRuputerComUi ui;
         DeviceEmulator device;
         port(1, device.start());
-        TRuputerCom com;
-        com.setSpeed(1);
+        TRuputerCom com; // at the default 19200 bit/s
         const QString local = env.path(QStringLiteral("l.tmd"));
         QVERIFY(write(local, "abc"));
         QVERIFY(com.Upload(local, QStringLiteral("予定.TMD")));
