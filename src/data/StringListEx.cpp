@@ -178,7 +178,8 @@ void TStringListEx::AppendCsvLine(
 void TStringListEx::SplitCsvLine(
     QList<QByteArray> &fields, QByteArrayView line, char comma, char quote, QByteArrayView crChar, bool spaceQuote)
 {
-    fields.clear();
+    // The list keeps its elements between lines; only the count is new.
+    qsizetype count = 0;
     const auto *p = reinterpret_cast<const unsigned char *>(line.data());
     const qsizetype n = line.size();
     const auto q = static_cast<unsigned char>(quote);
@@ -240,11 +241,16 @@ void TStringListEx::SplitCsvLine(
         }
         if (!crChar.isEmpty() && field.contains(crChar))
             field = replaceChars(field, crChar, "\r\n");
-        fields.append(std::move(field));
+        if (count < fields.size())
+            fields[count] = std::move(field);
+        else
+            fields.append(std::move(field));
+        ++count;
         skip(i);
         if (i < n && p[i] == sep) {
             ++i;
             skip(i);
         }
     }
+    fields.resize(count);
 }
