@@ -321,7 +321,9 @@ void TDateEdit::mousePressEvent(QMouseEvent *event)
         return;
     }
     QLineEdit::mousePressEvent(event);
-    const int pos = cursorPosition();
+    // The character under the click, not the caret: the mask moves the caret
+    // off the separators.
+    const int pos = cursorPositionAt(event->position().toPoint());
     SetInFld(pos <= 4 ? ifYear : pos <= 7 ? ifMonth : ifDay);
 }
 

@@ -6,6 +6,7 @@
 
 #include <QCloseEvent>
 #include <QLabel>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -173,9 +174,16 @@ void TDateInDlg::CalendarKeyDown(int key, Qt::KeyboardModifiers)
 void TDateInDlg::finish()
 {
     m_finished = true;
-    if (m_owner)
-        m_owner->setFocus(Qt::PopupFocusReason);
     close();
+    returnFocus();
+}
+
+void TDateInDlg::returnFocus()
+{
+    if (!m_owner)
+        return;
+    m_owner->window()->activateWindow();
+    m_owner->setFocus(Qt::PopupFocusReason);
 }
 
 void TDateInDlg::CloseOk()
@@ -224,10 +232,12 @@ void TDateInDlg::showEvent(QShowEvent *event)
 void TDateInDlg::closeEvent(QCloseEvent *event)
 {
     // A popup also closes when the user clicks outside it: that cancels.
+    QFrame::closeEvent(event);
     if (!m_finished) {
         m_finished = true;
-        if (m_owner)
-            m_owner->setFocus(Qt::PopupFocusReason);
+        QTimer::singleShot(0, m_owner, [owner = m_owner] {
+            if (owner)
+                owner->setFocus(Qt::PopupFocusReason);
+        });
     }
-    QFrame::closeEvent(event);
 }

@@ -52,6 +52,7 @@ protected:
 
 private:
     void finish();
+    void returnFocus();
 
     QPointer<QWidget> m_owner;
     QFrame *m_panel1;
