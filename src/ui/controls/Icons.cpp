@@ -1,9 +1,13 @@
 #include "ui/controls/Icons.h"
 
+#include <QApplication>
 #include <QHash>
+#include <QIconEngine>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStyle>
+#include <QStyleOption>
 #include <cmath>
 #include <numbers>
 
@@ -313,6 +317,63 @@ void drawGlyph(QPainter &p, const QString &name)
     }
 }
 
+// Draws a glyph when a size is first asked for, so that creating icons at
+// start-up costs nothing.
+class GlyphIconEngine : public QIconEngine
+{
+public:
+    GlyphIconEngine(QString name, QList<int> sizes)
+        : m_name(std::move(name))
+        , m_sizes(std::move(sizes))
+    { }
+
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
+    }
+
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State) override
+    {
+        const int side = qMax(1, qMin(size.width(), size.height()));
+        const quint64 key = (quint64(side) << 8) | quint64(mode);
+        auto it = m_cache.constFind(key);
+        if (it != m_cache.constEnd())
+            return *it;
+        QPixmap pm = QPixmap::fromImage(DrawIcon(m_name, side));
+        if (mode == QIcon::Disabled) {
+            if (auto *app = qobject_cast<QApplication *>(QCoreApplication::instance())) {
+                QStyleOption option;
+                option.palette = QApplication::palette();
+                pm = app->style()->generatedIconPixmap(QIcon::Disabled, pm, &option);
+            }
+        }
+        m_cache.insert(key, pm);
+        return pm;
+    }
+
+    QSize actualSize(const QSize &size, QIcon::Mode, QIcon::State) override
+    {
+        const int side = qMin(size.width(), size.height());
+        return QSize(side, side);
+    }
+
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        QList<QSize> sizes;
+        for (int s : m_sizes)
+            sizes << QSize(s, s);
+        return sizes;
+    }
+
+    QIconEngine *clone() const override { return new GlyphIconEngine(m_name, m_sizes); }
+    QString key() const override { return QStringLiteral("tidemark-glyph"); }
+
+private:
+    QString m_name;
+    QList<int> m_sizes;
+    QHash<quint64, QPixmap> m_cache;
+};
+
 } // namespace
 
 QStringList ToolIconNames()
@@ -337,17 +398,9 @@ QImage DrawIcon(const QString &name, int size)
 
 QIcon ToolIcon(const QString &name)
 {
-    static QHash<QString, QIcon> cache;
     if (name.isEmpty() || !ToolIconNames().contains(name))
         return {};
-    auto it = cache.constFind(name);
-    if (it != cache.constEnd())
-        return *it;
-    QIcon icon;
-    for (int size : {16, 24, 32})
-        icon.addPixmap(QPixmap::fromImage(DrawIcon(name, size)));
-    cache.insert(name, icon);
-    return icon;
+    return QIcon(new GlyphIconEngine(name, {16, 24, 32}));
 }
 
 QIcon ToolIcon(int imageIndex)
@@ -357,9 +410,5 @@ QIcon ToolIcon(int imageIndex)
 
 QIcon AppIcon()
 {
-    static QIcon icon;
-    if (icon.isNull())
-        for (int size : {16, 24, 32, 48, 64, 128, 256})
-            icon.addPixmap(QPixmap::fromImage(DrawIcon(QStringLiteral("App"), size)));
-    return icon;
+    return QIcon(new GlyphIconEngine(QStringLiteral("App"), {16, 24, 32, 48, 64, 128, 256}));
 }
