@@ -1,0 +1,794 @@
+#include "ui/editor/DetailDlg.h"
+
+#include "calendar/DateEdit.h"
+#include "data/Clock.h"
+#include "data/Data.h"
+#include "data/Notifier.h"
+#include "settings/SaveWindowPos.h"
+#include "ui/controls/CheckBoxEx.h"
+#include "ui/controls/EditEx.h"
+#include "ui/controls/Fonts.h"
+#include "ui/controls/UpDown.h"
+#include "ui/editor/ByteLimitValidator.h"
+#include "ui/editor/ByteLimitedMemo.h"
+#include "ui/editor/DetailRules.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShortcut>
+#include <algorithm>
+#include <typeinfo>
+
+namespace {
+
+// The date of a date field; no value while its text names no real date
+// (2001/02/29 after stepping the year from 2000), which the field itself
+// does not correct.
+std::optional<DateValue> dateOf(const TDateEdit *edit)
+{
+    return edit->TryDate();
+}
+
+QLabel *addLabel(QWidget *parent, const QString &text, const QRect &geometry, const QString &name = QString())
+{
+    auto *label = new QLabel(text, parent);
+    label->setGeometry(geometry);
+    if (!name.isEmpty())
+        label->setObjectName(name);
+    return label;
+}
+
+template <class Box> Box *addButton(QWidget *parent, const QString &name, const QString &text, const QRect &geometry)
+{
+    auto *box = new Box(text, parent);
+    box->setObjectName(name);
+    box->setGeometry(geometry);
+    return box;
+}
+
+// A right-aligned number field joined to a wrapping spinner.
+TEditEx *addNumberField(QWidget *parent, const QString &name, const QString &spinnerName, const QRect &geometry,
+    int min, int max, int maxLength, TUpDown *&spinner)
+{
+    auto *field = new TEditEx(parent);
+    field->setObjectName(name);
+    field->setGeometry(geometry);
+    field->setAlignment(TEditEx::taRightJustify);
+    field->setMaxLength(maxLength);
+    // Input-method text would pass round the key filters.
+    field->setAttribute(Qt::WA_InputMethodEnabled, false);
+    spinner = new TUpDown(parent);
+    spinner->setObjectName(spinnerName);
+    spinner->setRange(min, max);
+    spinner->setWrap(true);
+    spinner->setAssociate(field);
+    spinner->setPosition(0);
+    return field;
+}
+
+QGroupBox *addGroup(QWidget *parent, const QString &name, const QRect &geometry)
+{
+    auto *group = new QGroupBox(parent);
+    group->setObjectName(name);
+    group->setGeometry(geometry);
+    return group;
+}
+
+QWidget *addPanel(QWidget *parent, const QString &name, const QRect &geometry)
+{
+    auto *panel = new QWidget(parent);
+    panel->setObjectName(name);
+    panel->setGeometry(geometry);
+    return panel;
+}
+
+const char *const DayNames[7] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+
+// Layout of the 513 x 337 client area.
+constexpr int RowH = 21;
+constexpr int GroupTop = 98;
+constexpr int GroupH = 106;
+constexpr int GroupW = 497;
+constexpr int BoxCol = 40; // first control of a row inside a group
+constexpr int Row1 = 12, Row2 = 44, Row3 = 76;
+constexpr int DayStep = 36; // one weekday check box
+
+} // namespace
+
+TDetailDlg::TDetailDlg(QWidget *parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("DetailDlg"));
+    setWindowTitle(QStringLiteral("自動ToDoの"));
+    setFont(WindowsFont(QStringLiteral("ＭＳ ゴシック"), -12));
+    setFixedSize(513, 337);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    createControls();
+    connectHandlers();
+    setTabOrderByPosition();
+    SaveWindowPos1 = new TSaveWindowPos(this);
+    SaveWindowPos1->setObjectName(QStringLiteral("SaveWindowPos1"));
+    SaveWindowPos1->setDefaultPosition(TSaveWindowPos::dpScreenCenter);
+    SaveWindowPos1->setResumeIconic(false);
+    FormCreate();
+}
+
+TDetailDlg::~TDetailDlg() = default;
+
+void TDetailDlg::createControls()
+{
+    // Title row: title, issue-number option and its number.
+    addLabel(this, QStringLiteral("タイトル"), QRect(8, 11, 50, 15), QStringLiteral("LText"));
+    Text = new QLineEdit(this);
+    Text->setObjectName(QStringLiteral("Text"));
+    Text->setGeometry(60, 8, 202, RowH);
+    Text->setValidator(new ByteLimitValidator(DetailRules::TitleMaxBytes, Text));
+    addLabel(this, QStringLiteral("号数オプション"), QRect(270, 11, 86, 15), QStringLiteral("LTitleOpt"));
+    CBTitleOpt = new QComboBox(this);
+    CBTitleOpt->setObjectName(QStringLiteral("CBTitleOpt"));
+    CBTitleOpt->addItems({QStringLiteral("なし"), QStringLiteral("月差"), QStringLiteral("日差"),
+        QStringLiteral("/Vmag形式"), QStringLiteral("巻数")});
+    CBTitleOpt->setGeometry(356, 8, 88, RowH);
+    ETitleDiff = addNumberField(this, QStringLiteral("ETitleDiff"), QStringLiteral("UDTitleDiff"),
+        QRect(447, 8, 46, RowH), -99, 99, 3, UDTitleDiff);
+    LTitleDiff = addLabel(this, QString(), QRect(495, 11, 14, 15), QStringLiteral("LTitleDiff"));
+
+    // Memo: two lines of 32 bytes.
+    addLabel(this, QStringLiteral("メ モ"), QRect(8, 37, 50, 15), QStringLiteral("LMemo"));
+    Memo = new ByteLimitedMemo(DetailRules::MemoMaxBytes, this);
+    Memo->setObjectName(QStringLiteral("Memo"));
+    Memo->setGeometry(60, 34, 445, 40);
+
+    // Kind buttons.
+    PType = addPanel(this, QStringLiteral("PType"), QRect(8, 76, GroupW, 20));
+    ROnce = addButton<QRadioButton>(
+        PType, QStringLiteral("ROnce"), QStringLiteral("一度のみ・期間"), QRect(52, 0, 118, 20));
+    RDate = addButton<QRadioButton>(PType, QStringLiteral("RDate"), QStringLiteral("月日指定"), QRect(180, 0, 82, 20));
+    RDay = addButton<QRadioButton>(PType, QStringLiteral("RDay"), QStringLiteral("曜日指定"), QRect(272, 0, 82, 20));
+    RIrregular
+        = addButton<QRadioButton>(PType, QStringLiteral("RIrregular"), QStringLiteral("不定期"), QRect(364, 0, 70, 20));
+    RDate->setChecked(true);
+
+    const QRect groupRect(8, GroupTop, GroupW, GroupH);
+
+    // Once or period, and irregular (without the end date).
+    GOnce = addGroup(this, QStringLiteral("GOnce"), groupRect);
+    LOSDate = addLabel(GOnce, QStringLiteral("対象日"), QRect(28, Row1 + 3, 60, 15), QStringLiteral("LOSDate"));
+    CbOSDate = addButton<TCheckBoxEx>(
+        GOnce, QStringLiteral("CbOSDate"), QStringLiteral("開始日"), QRect(10, Row1, 78, RowH));
+    OSDate = new TDateEdit(GOnce);
+    OSDate->setObjectName(QStringLiteral("OSDate"));
+    OSDate->move(92, Row1);
+    POEDate = addPanel(GOnce, QStringLiteral("POEDate"), QRect(0, Row2, 300, 24));
+    CbOEDate
+        = addButton<TCheckBoxEx>(POEDate, QStringLiteral("CbOEDate"), QStringLiteral("終了日"), QRect(10, 0, 78, RowH));
+    OEDate = new TDateEdit(POEDate);
+    OEDate->setObjectName(QStringLiteral("OEDate"));
+    OEDate->move(92, 0);
+    for (TDateEdit *date : {OSDate, OEDate}) {
+        date->setMinYear(1980);
+        date->setMaxYear(2099);
+    }
+    CbOSDate->setChecked(false);
+    CbOSDate->setEnableControl(OSDate);
+    CbOEDate->setChecked(false);
+    CbOEDate->setEnableControl(OEDate);
+
+    // Days of chosen months.
+    GDate = addGroup(this, QStringLiteral("GDate"), groupRect);
+    addLabel(GDate, QStringLiteral("月"), QRect(12, Row1 + 3, 24, 15));
+    CbDEveryMonth = addButton<QCheckBox>(
+        GDate, QStringLiteral("CbDEveryMonth"), QStringLiteral("毎月"), QRect(BoxCol, Row1, 52, RowH));
+    for (int m = 1; m <= 12; ++m)
+        CbDMonth[m] = addButton<QCheckBox>(
+            GDate, QStringLiteral("CbDMonth%1").arg(m), QString::number(m), QRect(96 + (m - 1) * 33, Row1, 33, RowH));
+    addLabel(GDate, QStringLiteral("日"), QRect(12, Row2 + 3, 24, 15));
+    EDDate1 = addNumberField(GDate, QStringLiteral("EDDate1"), QStringLiteral("UDDDate1"),
+        QRect(BoxCol, Row2, 46, RowH), 0, 31, 2, UDDDate1);
+    EDDate2 = addNumberField(GDate, QStringLiteral("EDDate2"), QStringLiteral("UDDDate2"),
+        QRect(BoxCol + 54, Row2, 46, RowH), 0, 31, 2, UDDDate2);
+    for (int d = 0; d < 7; ++d)
+        CbDS[d] = addButton<QCheckBox>(GDate, QStringLiteral("CbDS") + QLatin1String(DayNames[d]), WeekdayNames[d],
+            QRect(BoxCol + d * DayStep, Row3, DayStep, RowH));
+    constexpr int ShiftCol = BoxCol + 7 * DayStep;
+    CbDSHoli = addButton<QCheckBox>(
+        GDate, QStringLiteral("CbDSHoli"), QStringLiteral("祝日"), QRect(ShiftCol, Row3, 50, RowH));
+    addLabel(GDate, QStringLiteral("なら"), QRect(ShiftCol + 52, Row3 + 3, 26, 15));
+    GDShift = addPanel(GDate, QStringLiteral("GDShift"), QRect(ShiftCol + 80, Row3, 70, RowH));
+    RDSBefore
+        = addButton<QRadioButton>(GDShift, QStringLiteral("RDSBefore"), QStringLiteral("前"), QRect(0, 0, 34, RowH));
+    RDSAfter
+        = addButton<QRadioButton>(GDShift, QStringLiteral("RDSAfter"), QStringLiteral("後"), QRect(36, 0, 34, RowH));
+    RDSBefore->setChecked(true);
+    addLabel(GDate, QStringLiteral("にずらす"), QRect(ShiftCol + 152, Row3 + 3, 50, 15));
+
+    // Weekdays of every, odd or even week.
+    GDay = addGroup(this, QStringLiteral("GDay"), groupRect);
+    addLabel(GDay, QStringLiteral("週"), QRect(12, Row1 + 3, 24, 15));
+    RYWeekly = addButton<QRadioButton>(
+        GDay, QStringLiteral("RYWeekly"), QStringLiteral("毎週"), QRect(BoxCol, Row1, 60, RowH));
+    RYOddWeek = addButton<QRadioButton>(
+        GDay, QStringLiteral("RYOddWeek"), QStringLiteral("奇数週"), QRect(BoxCol + 64, Row1, 72, RowH));
+    RYEvenWeek = addButton<QRadioButton>(
+        GDay, QStringLiteral("RYEvenWeek"), QStringLiteral("偶数週"), QRect(BoxCol + 140, Row1, 72, RowH));
+    RYWeekly->setChecked(true);
+    LYBiweekly = addLabel(GDay, QString(), QRect(BoxCol + 220, Row1 + 3, 40, 15), QStringLiteral("LYBiweekly"));
+    addLabel(GDay, QStringLiteral("曜日"), QRect(12, Row2 + 3, 26, 15));
+    for (int d = 0; d < 7; ++d)
+        CbY[d] = addButton<QCheckBox>(GDay, QStringLiteral("CbY") + QLatin1String(DayNames[d]), WeekdayNames[d],
+            QRect(BoxCol + d * DayStep, Row2, DayStep, RowH));
+    CbYSHoli = addButton<QCheckBox>(
+        GDay, QStringLiteral("CbYSHoli"), QStringLiteral("祝日なら  "), QRect(BoxCol, Row3, 84, RowH));
+    GYShift = addPanel(GDay, QStringLiteral("GYShift"), QRect(BoxCol + 86, Row3, 70, RowH));
+    RYSBefore
+        = addButton<QRadioButton>(GYShift, QStringLiteral("RYSBefore"), QStringLiteral("前"), QRect(0, 0, 34, RowH));
+    RYSAfter
+        = addButton<QRadioButton>(GYShift, QStringLiteral("RYSAfter"), QStringLiteral("後"), QRect(36, 0, 34, RowH));
+    RYSBefore->setChecked(true);
+    addLabel(GDay, QStringLiteral("にずらす"), QRect(BoxCol + 158, Row3 + 3, 50, 15));
+
+    // Display period, for every kind. Its title is a label over the frame.
+    GDisplay = addGroup(this, QStringLiteral("GDisplay"), QRect(8, 216, GroupW, 72));
+    PDisplay = addPanel(GDisplay, QStringLiteral("PDisplay"), QRect(8, 12, 480, 24));
+    EBefore = addNumberField(
+        PDisplay, QStringLiteral("EBefore"), QStringLiteral("UDBefore"), QRect(2, 1, 46, RowH), 0, 99, 2, UDBefore);
+    addLabel(PDisplay, QStringLiteral("日前から表示"), QRect(52, 4, 76, 15), QStringLiteral("LBefore"));
+    RAfterDay = addButton<QRadioButton>(PDisplay, QStringLiteral("RAfterDay"), QString(), QRect(140, 1, 18, RowH));
+    EAfter = addNumberField(
+        PDisplay, QStringLiteral("EAfter"), QStringLiteral("UDAfter"), QRect(160, 1, 46, RowH), 0, 99, 2, UDAfter);
+    LAfter = addLabel(PDisplay, QStringLiteral("日後まで表示"), QRect(210, 4, 76, 15), QStringLiteral("LAfter"));
+    RAfterCheck = addButton<QRadioButton>(
+        PDisplay, QStringLiteral("RAfterCheck"), QStringLiteral("済にするまで表示"), QRect(300, 1, 130, RowH));
+    RAfterDay->setChecked(true);
+    CbLDate = addButton<TCheckBoxEx>(
+        GDisplay, QStringLiteral("CbLDate"), QStringLiteral("最終処理日"), QRect(10, 42, 96, RowH));
+    LDate = new TDateEdit(GDisplay);
+    LDate->setObjectName(QStringLiteral("LDate"));
+    LDate->move(110, 42);
+    LDate->setMinYear(1980);
+    LDate->setMaxYear(2099);
+    LDate->setDate(DefaultLastDate);
+    CbLDate->setChecked(false);
+    CbLDate->setEnableControl(LDate);
+    LDisplay = addLabel(this, QStringLiteral("表示期間"), QRect(16, 208, 54, 15), QStringLiteral("LDisplay"));
+    LDisplay->setAlignment(Qt::AlignCenter);
+    LDisplay->setAutoFillBackground(true);
+    LDisplay->raise();
+
+    OKBtn = new QPushButton(QStringLiteral("OK"), this);
+    OKBtn->setObjectName(QStringLiteral("OKBtn"));
+    OKBtn->setGeometry(265, 302, 76, 25);
+    OKBtn->setDefault(true);
+    OKBtn->setAutoDefault(false);
+    CancelBtn = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
+    CancelBtn->setGeometry(347, 302, 76, 25);
+    CancelBtn->setAutoDefault(false);
+    HelpBtn = new QPushButton(QStringLiteral("ヘルプ(&H)"), this);
+    HelpBtn->setObjectName(QStringLiteral("HelpBtn"));
+    HelpBtn->setGeometry(429, 302, 76, 25);
+    HelpBtn->setAutoDefault(false);
+}
+
+void TDetailDlg::connectHandlers()
+{
+    for (QRadioButton *kind : {ROnce, RDate, RDay, RIrregular})
+        connect(kind, &QRadioButton::toggled, this, &TDetailDlg::RTypeClick);
+    connect(Text, &QLineEdit::textChanged, this, &TDetailDlg::TextChange);
+    connect(CBTitleOpt, &QComboBox::currentIndexChanged, this, &TDetailDlg::CBTitleOptChange);
+    connect(CbOSDate, &TCheckBoxEx::Click, this, &TDetailDlg::CbOSDateClick);
+    connect(CbOEDate, &TCheckBoxEx::Click, this, &TDetailDlg::CbOEDateClick);
+    connect(CbDEveryMonth, &QCheckBox::toggled, this, &TDetailDlg::CbDEveryMonthClick);
+    for (int m = 1; m <= 12; ++m)
+        connect(CbDMonth[m], &QCheckBox::toggled, this, &TDetailDlg::CbDMonthClick);
+    for (TEditEx *day : {EDDate1, EDDate2})
+        connect(day, &QLineEdit::textChanged, this, &TDetailDlg::EDDateChange);
+    for (TUpDown *spinner : {UDDDate1, UDDDate2})
+        connect(spinner, &TUpDown::mouseReleased, this, &TDetailDlg::UDDDateMouseUp);
+    const std::pair<TUpDown *, TEditEx *> spinners[]
+        = {{UDDDate1, EDDate1}, {UDDDate2, EDDate2}, {UDBefore, EBefore}, {UDAfter, EAfter}, {UDTitleDiff, ETitleDiff}};
+    for (const auto &[spinner, field] : spinners) {
+        connect(spinner, &TUpDown::mousePressed, this, [this, field] { UDMouseDown(field); });
+        // A step rewrites the text; keep it selected while the field has the
+        // focus, so that typing replaces it.
+        connect(spinner, &TUpDown::clicked, this, [this, field] {
+            if (focusWidget() == field)
+                field->selectAll();
+        });
+    }
+    for (QCheckBox *box : CbDS)
+        connect(box, &QCheckBox::toggled, this, [this, box] { CbDSDayClick(box); });
+    for (QRadioButton *week : {RYWeekly, RYOddWeek, RYEvenWeek})
+        connect(week, &QRadioButton::toggled, this, &TDetailDlg::RYWeekClick);
+    for (QCheckBox *box : CbY)
+        connect(box, &QCheckBox::toggled, this, &TDetailDlg::CbYDayClick);
+    connect(CbYSHoli, &QCheckBox::toggled, this, &TDetailDlg::CbYSHoliClick);
+    for (QRadioButton *after : {RAfterDay, RAfterCheck})
+        connect(after, &QRadioButton::toggled, this, &TDetailDlg::RDisplayClick);
+    for (TEditEx *field : {EDDate1, EDDate2, EBefore, EAfter, ETitleDiff})
+        field->installEventFilter(this);
+    LAfter->installEventFilter(this);
+
+    connect(OKBtn, &QPushButton::clicked, this, &TDetailDlg::OKBtnClick);
+    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    connect(HelpBtn, &QPushButton::clicked, this, &TDetailDlg::HelpBtnClick);
+    auto *help = new QShortcut(QKeySequence::HelpContents, this);
+    connect(help, &QShortcut::activated, this, &TDetailDlg::HelpBtnClick);
+
+    // Only refused typing beeps; a loaded text that passes the limit (QLineEdit
+    // reports that too) waits for the check at OK.
+    auto beep = [this] {
+        if (!m_loading)
+            Notifier::instance().sound(Notifier::Sound::Beep);
+    };
+    connect(Text, &QLineEdit::inputRejected, this, beep);
+    connect(Memo, &ByteLimitedMemo::inputRejected, this, beep);
+}
+
+void TDetailDlg::setTabOrderByPosition()
+{
+    QList<QWidget *> order = {Text, CBTitleOpt, ETitleDiff, Memo, ROnce, RDate, RDay, RIrregular, CbOSDate, OSDate,
+        CbOEDate, OEDate, CbDEveryMonth};
+    for (int m = 1; m <= 12; ++m)
+        order << CbDMonth[m];
+    order << EDDate1 << EDDate2;
+    for (QCheckBox *box : CbDS)
+        order << box;
+    order << CbDSHoli << RDSBefore << RDSAfter << RYWeekly << RYOddWeek << RYEvenWeek;
+    for (QCheckBox *box : CbY)
+        order << box;
+    order << CbYSHoli << RYSBefore << RYSAfter << EBefore << RAfterDay << EAfter << RAfterCheck << CbLDate << LDate
+          << OKBtn << CancelBtn << HelpBtn;
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+void TDetailDlg::FormCreate()
+{
+    m_workItem = std::make_unique<TItemRec>();
+    CBTitleOpt->setCurrentIndex(0);
+    SettingMonths = false;
+    SyncingEveryMonth = false;
+    Text->clear();
+    OSDate->setDate(Clock::todayValue());
+    OEDate->setDate(Clock::todayValue());
+}
+
+void TDetailDlg::SetDisplayDefaults(const THeadRec &head)
+{
+    UDBefore->setPosition(head.DefBefore());
+    const bool untilDone = head.DefAfter() < 0;
+    RAfterCheck->setChecked(untilDone);
+    RAfterDay->setChecked(!untilDone);
+    if (RAfterDay->isChecked())
+        UDAfter->setPosition(head.DefAfter());
+}
+
+void TDetailDlg::LoadItem(const TItemRec &item)
+{
+    if (typeid(*m_workItem) != typeid(item)) {
+        std::unique_ptr<TItemRec> fresh = DupObject(item);
+        m_workItem = fresh ? std::move(fresh) : std::make_unique<TItemRec>();
+    }
+    m_workItem->Assign(item);
+    const TItemRec &w = *m_workItem;
+
+    m_loading = true;
+    Text->setText(w.Title);
+    m_loading = false;
+    CBTitleOpt->setCurrentIndex(w.TitleOpt <= 4 ? w.TitleOpt : 0);
+    UDTitleDiff->setPosition(w.TitleDiff);
+    Memo->setPlainText(DetailRules::MemoToEditor(w.MemoText));
+
+    switch (w.Kind) {
+    case 0:
+        ROnce->setChecked(true);
+        break;
+    case 1:
+        RDate->setChecked(true);
+        break;
+    case 2:
+        RDay->setChecked(true);
+        break;
+    case 3:
+        RIrregular->setChecked(true);
+        break;
+    default:
+        break;
+    }
+
+    CbOSDate->setChecked(w.HasStart);
+    OSDate->setDate(w.StartOrToday());
+    CbOEDate->setChecked(w.HasEnd);
+    OEDate->setDate(w.EndOrStart());
+
+    for (int m = 1; m <= 12; ++m)
+        CbDMonth[m]->setChecked(w.Month(m));
+    UDDDate1->setPosition(w.Day(1));
+    UDDDate2->setPosition(w.Day(2));
+
+    for (int d = 0; d < 7; ++d)
+        CbDS[d]->setChecked(w.ShiftDay(d));
+    CbDSHoli->setChecked(w.ShiftHoliday);
+    (w.ShiftDir == 1 ? RDSAfter : RDSBefore)->setChecked(true);
+
+    RYWeekly->setChecked(w.WeekParity == 0);
+    RYOddWeek->setChecked(w.WeekParity == 1);
+    RYEvenWeek->setChecked(w.WeekParity == 2);
+    RYWeekClick();
+
+    for (int d = 0; d < 7; ++d)
+        CbY[d]->setChecked(w.Weekday(d));
+    CbYSHoli->setChecked(w.ShiftHoliday);
+    (w.ShiftDir == 1 ? RYSAfter : RYSBefore)->setChecked(true);
+
+    UDBefore->setPosition(w.BeforeDays);
+    RAfterCheck->setChecked(w.AfterDays < 0);
+    if (!RAfterCheck->isChecked()) {
+        RAfterDay->setChecked(true);
+        UDAfter->setPosition(w.AfterDays);
+    }
+
+    CbLDate->setChecked(w.HasLast);
+    LDate->setDate(w.LastDate);
+}
+
+void TDetailDlg::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!m_shown) {
+        m_shown = true;
+        FormShow();
+    }
+}
+
+void TDetailDlg::FormShow()
+{
+    for (TEditEx *day : {EDDate1, EDDate2})
+        if (day->text() == QLatin1String("0"))
+            day->clear();
+    CBTitleOptChange();
+    RTypeClick();
+    CbOEDateClick();
+    CbDMonthClick();
+    RYWeekClick();
+    CbYSHoliClick();
+}
+
+void TDetailDlg::StoreItem()
+{
+    int kind = 1;
+    if (ROnce->isChecked())
+        kind = 0;
+    else if (RDay->isChecked())
+        kind = 2;
+    else if (RIrregular->isChecked())
+        kind = 3;
+    std::unique_ptr<TItemRec> ofKind = NewItemOfKind(kind);
+    if (typeid(*m_workItem) != typeid(*ofKind)) {
+        ofKind->Assign(*m_workItem);
+        m_workItem = std::move(ofKind);
+    }
+    TItemRec &w = *m_workItem;
+
+    w.Title = Text->text();
+    w.TitleOpt = quint8(CBTitleOpt->currentIndex());
+    w.TitleDiff = qint16(UDTitleDiff->position());
+    w.MemoText = DetailRules::EditorToMemo(Memo->toPlainText());
+
+    // A date field that names no real date is only left unread when it is
+    // not in use; OKBtnClick refuses it otherwise.
+    switch (w.Kind) {
+    case 0:
+        w.HasStart = true;
+        if (const auto start = dateOf(OSDate))
+            w.StartDate = *start;
+        w.HasEnd = CbOEDate->isChecked();
+        if (w.HasEnd) {
+            if (const auto end = dateOf(OEDate))
+                w.EndDate = *end;
+        }
+        if (w.HasEnd && w.EndDate == w.StartDate)
+            w.HasEnd = false;
+        if (!w.HasEnd)
+            w.EndDate = w.StartDate;
+        break;
+    case 1:
+        for (int m = 1; m <= 12; ++m)
+            w.SetMonth(m, CbDMonth[m]->isChecked());
+        w.SetDay(1, DayValue(1));
+        w.SetDay(2, DayValue(2));
+        for (int d = 0; d < 7; ++d)
+            w.SetShiftDay(d, CbDS[d]->isChecked());
+        w.ShiftHoliday = CbDSHoli->isChecked();
+        w.ShiftDir = RDSAfter->isChecked() ? 1 : 0;
+        break;
+    case 2:
+        w.WeekParity = RYOddWeek->isChecked() ? 1 : RYEvenWeek->isChecked() ? 2 : 0;
+        for (int d = 0; d < 7; ++d)
+            w.SetWeekday(d, CbY[d]->isChecked());
+        w.ShiftHoliday = CbYSHoli->isChecked();
+        w.ShiftDir = RYSAfter->isChecked() ? 1 : 0;
+        break;
+    case 3:
+        w.HasStart = CbOSDate->isChecked();
+        if (const auto start = dateOf(OSDate))
+            w.StartDate = *start;
+        break;
+    default:
+        break;
+    }
+
+    w.BeforeDays = UDBefore->position();
+    w.AfterDays = RAfterCheck->isChecked() ? -1 : UDAfter->position();
+    w.HasLast = CbLDate->isChecked();
+    if (const auto last = dateOf(LDate))
+        w.LastDate = *last;
+}
+
+void TDetailDlg::HelpBtnClick()
+{
+    Notifier::instance().showHelp(HelpContext);
+}
+
+void TDetailDlg::RTypeClick()
+{
+    GOnce->setVisible(ROnce->isChecked() || RIrregular->isChecked());
+    LOSDate->setVisible(ROnce->isChecked());
+    CbOSDate->setVisible(!ROnce->isChecked());
+    OSDate->setEnabled(CbOSDate->isChecked() || ROnce->isChecked());
+    POEDate->setVisible(!RIrregular->isChecked());
+    GDate->setVisible(RDate->isChecked());
+    GDay->setVisible(RDay->isChecked());
+    PDisplay->setVisible(!RIrregular->isChecked() || CbOSDate->isChecked());
+    RDisplayClick();
+    UpdateOKButton();
+}
+
+void TDetailDlg::TextChange()
+{
+    UpdateOKButton();
+}
+
+void TDetailDlg::CBTitleOptChange()
+{
+    const int index = CBTitleOpt->currentIndex();
+    ETitleDiff->setEnabled(DetailRules::TitleDiffEnabled(index));
+    UDTitleDiff->setEnabled(DetailRules::TitleDiffEnabled(index));
+    LTitleDiff->setText(DetailRules::TitleDiffUnit(index));
+}
+
+void TDetailDlg::CbOSDateClick()
+{
+    // The check box is only shown for irregular items; any other kind shows
+    // its display period whatever the box holds.
+    PDisplay->setVisible(!RIrregular->isChecked() || CbOSDate->isChecked());
+}
+
+void TDetailDlg::CbOEDateClick()
+{
+    LOSDate->setText(CbOEDate->isChecked() ? QStringLiteral("開始日") : QStringLiteral("対象日"));
+    OEDate->setEnabled(CbOEDate->isChecked());
+}
+
+void TDetailDlg::CbDEveryMonthClick()
+{
+    if (SyncingEveryMonth)
+        return;
+    SettingMonths = true;
+    for (int m = 1; m <= 12; ++m)
+        CbDMonth[m]->setChecked(CbDEveryMonth->isChecked());
+    SettingMonths = false;
+    CbDMonthClick();
+}
+
+void TDetailDlg::CbDMonthClick()
+{
+    if (SettingMonths)
+        return;
+    SyncingEveryMonth = true;
+    const bool all = std::all_of(CbDMonth.begin() + 1, CbDMonth.end(), [](QCheckBox *box) { return box->isChecked(); });
+    CbDEveryMonth->setChecked(all);
+    UpdateOKButton();
+    SyncingEveryMonth = false;
+}
+
+void TDetailDlg::EDDateChange()
+{
+    UpdateOKButton();
+}
+
+void TDetailDlg::UDDDateMouseUp()
+{
+    UpdateOKButton();
+}
+
+void TDetailDlg::UDMouseDown(QLineEdit *field)
+{
+    field->setFocus();
+    SelAll(field);
+}
+
+void TDetailDlg::DDateExit(QLineEdit *field)
+{
+    if (field->text() == QLatin1String("0"))
+        field->clear();
+}
+
+void TDetailDlg::CbDSDayClick(QCheckBox *box)
+{
+    const bool all = std::all_of(CbDS.begin(), CbDS.end(), [](QCheckBox *b) { return b->isChecked(); });
+    if (all)
+        box->setChecked(false);
+}
+
+void TDetailDlg::RYWeekClick()
+{
+    const int parity = RYOddWeek->isChecked() ? 1 : RYEvenWeek->isChecked() ? 2 : 0;
+    LYBiweekly->setText(DetailRules::BiweeklyCaption(parity, Clock::todayValue()));
+}
+
+void TDetailDlg::CbYDayClick()
+{
+    UpdateOKButton();
+}
+
+void TDetailDlg::CbYSHoliClick()
+{
+    RYSBefore->setEnabled(CbYSHoli->isChecked());
+    RYSAfter->setEnabled(CbYSHoli->isChecked());
+}
+
+void TDetailDlg::RDisplayClick()
+{
+    EAfter->setEnabled(RAfterDay->isChecked());
+    UDAfter->setEnabled(RAfterDay->isChecked());
+}
+
+void TDetailDlg::LAfterClick()
+{
+    RAfterDay->setChecked(true);
+    RDisplayClick();
+}
+
+void TDetailDlg::SelAll(QLineEdit *field)
+{
+    field->selectAll();
+}
+
+int TDetailDlg::DayValue(int index) const
+{
+    const TEditEx *field = index == 1 ? EDDate1 : EDDate2;
+    if (field->text().isEmpty())
+        return 0;
+    return (index == 1 ? UDDDate1 : UDDDate2)->position();
+}
+
+void TDetailDlg::UpdateOKButton()
+{
+    bool valid = true;
+    if (!GDate->isHidden()) {
+        const bool month
+            = std::any_of(CbDMonth.begin() + 1, CbDMonth.end(), [](QCheckBox *b) { return b->isChecked(); });
+        valid = month && (DayValue(1) > 0 || DayValue(2) > 0);
+    }
+    if (!GDay->isHidden())
+        valid = std::any_of(CbY.begin(), CbY.end(), [](QCheckBox *b) { return b->isChecked(); });
+    OKBtn->setEnabled(valid && !Text->text().isEmpty());
+}
+
+void TDetailDlg::refuse(QWidget *field)
+{
+    if (field)
+        field->setFocus();
+}
+
+void TDetailDlg::OKBtnClick()
+{
+    UpdateOKButton();
+    bool ok = OKBtn->isEnabled();
+    QWidget *fault = nullptr;
+    auto fail = [&](QWidget *field) {
+        ok = false;
+        fault = field;
+    };
+
+    // Text loaded from elsewhere may pass the byte limits the fields keep
+    // while typing; it is never cut to fit.
+    if (ok && !DetailRules::FitsTitle(Text->text()))
+        fail(Text);
+    if (ok && !DetailRules::FitsMemo(Memo->toPlainText()))
+        fail(Memo);
+
+    if (ok && (ROnce->isChecked() || (RIrregular->isChecked() && CbOSDate->isChecked())) && !dateOf(OSDate))
+        fail(OSDate);
+    if (ok && ROnce->isChecked() && CbOEDate->isChecked()) {
+        const auto end = dateOf(OEDate);
+        if (!end)
+            fail(OEDate);
+        else if (*end < *dateOf(OSDate))
+            fail(OSDate);
+    }
+
+    if (RDate->isChecked()) {
+        if (ok && EDDate1->text().isEmpty() && EDDate2->text().isEmpty())
+            fail(EDDate1);
+        if (ok && !EDDate1->text().isEmpty() && DetailRules::FieldNumber(EDDate1->text()) != UDDDate1->position())
+            fail(EDDate1);
+        if (ok && !EDDate2->text().isEmpty() && DetailRules::FieldNumber(EDDate2->text()) != UDDDate2->position())
+            fail(EDDate2);
+    }
+
+    // A number field in use whose text is not its spinner's value (emptied,
+    // or pasted text) would silently store the spinner's previous value.
+    const std::pair<TEditEx *, TUpDown *> numbers[]
+        = {{ETitleDiff, UDTitleDiff}, {EBefore, UDBefore}, {EAfter, UDAfter}};
+    for (const auto &[field, spinner] : numbers) {
+        if (ok && field->isVisibleTo(this) && field->isEnabled()
+            && DetailRules::FieldNumber(field->text()) != spinner->position())
+            fail(field);
+    }
+
+    if (ok && CbLDate->isChecked() && !dateOf(LDate))
+        fail(LDate);
+
+    if (RIrregular->isChecked() && CBTitleOpt->currentIndex() > 0) {
+        const QSignalBlocker quiet(CBTitleOpt);
+        CBTitleOpt->setCurrentIndex(4);
+    }
+
+    if (ok) {
+        StoreItem();
+        accept();
+        return;
+    }
+    refuse(fault);
+    Notifier::instance().sound(Notifier::Sound::Beep);
+}
+
+bool TDetailDlg::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == LAfter) {
+        if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton
+            && LAfter->isEnabled())
+            LAfterClick();
+        return QDialog::eventFilter(watched, event);
+    }
+    auto *field = qobject_cast<TEditEx *>(watched);
+    if (!field)
+        return QDialog::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        // NumCheck / NumCheck2: typed characters other than digits (and the
+        // minus sign of the issue number) are discarded; editing and
+        // shortcut keys pass.
+        auto *key = static_cast<QKeyEvent *>(event);
+        const QString typed = key->text();
+        if (typed.isEmpty() || (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+            break;
+        const char32_t c = typed.toUcs4().constFirst();
+        if (!QChar::isPrint(c))
+            break;
+        const bool digit = c >= U'0' && c <= U'9';
+        const bool minus = field == ETitleDiff && c == U'-';
+        if (!digit && !minus)
+            return true;
+        break;
+    }
+    case QEvent::FocusIn:
+        SelAll(field);
+        break;
+    case QEvent::FocusOut:
+        if (field == EDDate1 || field == EDDate2)
+            DDateExit(field);
+        break;
+    default:
+        break;
+    }
+    return QDialog::eventFilter(watched, event);
+}
