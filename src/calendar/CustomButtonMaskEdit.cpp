@@ -84,6 +84,7 @@ void TCustomButtonMaskEdit::ButtonClick()
 void TCustomButtonMaskEdit::UpdateButtonLayout()
 {
     const int arrow = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    m_button->resize(arrow, m_button->height());
     const int w = width(), h = height();
     if (hasFrame()) {
         QStyleOptionFrame option;

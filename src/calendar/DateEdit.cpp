@@ -7,6 +7,8 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionFrame>
 
 namespace {
 
@@ -35,12 +37,34 @@ TDateEdit::TDateEdit(QWidget *parent)
 {
     setInputMask(QStringLiteral("9999/99/99"));
     setDate(Clock::todayValue());
-    resize(89, sizeHint().height());
+    resize(sizeHint());
     // Every change goes through the part logic: no input method, drops or
     // context-menu edits that could break the form of the text.
     setAttribute(Qt::WA_InputMethodEnabled, false);
     setAcceptDrops(false);
     setContextMenuPolicy(Qt::NoContextMenu);
+    UpdateButtonLayout();
+}
+
+QSize TDateEdit::sizeHint() const
+{
+    // 89 pixels, or wider when the font's digits need more room beside the button.
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    const int frame = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, this);
+    const int needed
+        = fontMetrics().horizontalAdvance(QStringLiteral("0000/00/00")) + 2 * frame + 4 + Button()->width() + 2 + 2;
+    return QSize(qMax(89, needed), TCustomButtonMaskEdit::sizeHint().height());
+}
+
+void TDateEdit::changeEvent(QEvent *event)
+{
+    TCustomButtonMaskEdit::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) {
+        UpdateButtonLayout();
+        if (width() < sizeHint().width())
+            resize(sizeHint().width(), height());
+    }
 }
 
 std::optional<DateValue> TDateEdit::TryDate() const

@@ -86,6 +86,9 @@ public:
     // Opens the date picker below the field.
     void ButtonClick() override;
 
+    // 89 pixels wide, or as wide as the font needs to show the whole date.
+    QSize sizeHint() const override;
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
@@ -94,6 +97,7 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     int partValue(TInFld part) const;

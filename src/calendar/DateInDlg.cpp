@@ -29,7 +29,7 @@ TDateInDlg::TDateInDlg(QWidget *owner)
     setFixedSize(clientWidth + 2 * frame, clientHeight + 2 * frame);
 
     auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(frame, frame, frame, frame);
+    layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
     m_panel1 = new QFrame(this);
@@ -236,8 +236,10 @@ void TDateInDlg::closeEvent(QCloseEvent *event)
     if (!m_finished) {
         m_finished = true;
         QTimer::singleShot(0, m_owner, [owner = m_owner] {
-            if (owner)
-                owner->setFocus(Qt::PopupFocusReason);
+            if (!owner)
+                return;
+            owner->window()->activateWindow();
+            owner->setFocus(Qt::PopupFocusReason);
         });
     }
 }
