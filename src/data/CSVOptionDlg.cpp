@@ -6,6 +6,7 @@
 #include "settings/SaveWindowPos.h"
 #include "settings/SettingsFile.h"
 #include "ui/controls/Fonts.h"
+#include "ui/controls/HelpWindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -53,6 +54,7 @@ TCSVOptionDlg::TCSVOptionDlg(QWidget *parent)
 {
     setObjectName(QStringLiteral("CSVOptionDlg"));
     setWindowTitle(QStringLiteral("CSV読み書きの設定"));
+    SetHelpContext(this, HelpContext::CsvSettings);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
         | Qt::WindowCloseButtonHint);
     setFont(WindowsFont(QStringLiteral("ＭＳ Ｐゴシック"), -12));
@@ -201,7 +203,7 @@ void TCSVOptionDlg::OKBtnClick()
 
 void TCSVOptionDlg::HelpBtnClick()
 {
-    Notifier::instance().showHelp(HelpContext);
+    Notifier::instance().showHelp(HelpContext::CsvSettings);
 }
 
 void TCSVOptionDlg::keyPressEvent(QKeyEvent *event)

@@ -16,8 +16,6 @@ class TCSVOptionDlg : public QDialog
 public:
     explicit TCSVOptionDlg(QWidget *parent = nullptr);
 
-    static constexpr int HelpContext = 3070;
-
     // Settings keys as a character: the combo-box text for a stored code, and
     // the code for a typed text (0 when empty).
     static QString CharText(int code);

@@ -5,6 +5,7 @@
 #include "settings/SaveWindowPos.h"
 #include "ui/controls/EditEx.h"
 #include "ui/controls/Fonts.h"
+#include "ui/controls/HelpWindow.h"
 #include "ui/controls/RadioGroup.h"
 #include "ui/controls/UpDown.h"
 
@@ -79,6 +80,7 @@ TRupOptionDlg::TRupOptionDlg(QWidget *parent)
 {
     setObjectName(QStringLiteral("RupOptionDlg"));
     setWindowTitle(QStringLiteral("Ruputerでの動作設定"));
+    SetHelpContext(this, HelpContext::DeviceSettings);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
         | Qt::WindowCloseButtonHint);
     setFont(WindowsFont(QStringLiteral("ＭＳ Ｐゴシック"), -12));
@@ -332,7 +334,7 @@ void TRupOptionDlg::BtnIniLoadClick()
 
 void TRupOptionDlg::HelpBtnClick()
 {
-    Notifier::instance().showHelp(HelpContext);
+    Notifier::instance().showHelp(HelpContext::DeviceSettings);
 }
 
 void TRupOptionDlg::keyPressEvent(QKeyEvent *event)

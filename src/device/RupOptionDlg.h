@@ -25,8 +25,6 @@ class TRupOptionDlg : public QDialog
 public:
     explicit TRupOptionDlg(QWidget *parent = nullptr);
 
-    static constexpr int HelpContext = 3080;
-
     // Takes the whole record and sets every control from it.
     void HeadToControls(const THeadRec &head);
     // The held record with the edited fields taken from the controls.

@@ -5,6 +5,7 @@
 #include "settings/SaveWindowPos.h"
 #include "settings/SettingsFile.h"
 #include "ui/controls/Fonts.h"
+#include "ui/controls/HelpWindow.h"
 #include "ui/controls/RadioGroup.h"
 
 #include <QButtonGroup>
@@ -157,6 +158,7 @@ TOptionDlg::TOptionDlg(QWidget *parent)
 {
     setObjectName(QStringLiteral("OptionDlg"));
     setWindowTitle(QStringLiteral("オプション設定"));
+    SetHelpContext(this, HelpContext::OptionMenu);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
         | Qt::WindowCloseButtonHint);
     setFont(WindowsFont(QStringLiteral("ＭＳ Ｐゴシック"), -12));
@@ -369,7 +371,7 @@ void TOptionDlg::OKBtnClick()
 
 void TOptionDlg::HelpBtnClick()
 {
-    Notifier::instance().showHelp(HelpContext);
+    Notifier::instance().showHelp(HelpContext::OptionMenu);
 }
 
 void TOptionDlg::keyPressEvent(QKeyEvent *event)

@@ -27,8 +27,6 @@ class TOptionDlg : public QDialog
 public:
     explicit TOptionDlg(QWidget *parent = nullptr);
 
-    static constexpr int HelpContext = 3040;
-
     // "<face> [Bold ][Italic ]<points>p"
     static QString FontCaption(const QFont &font);
     // "Bold", "Italic", "Bold,Italic" or empty.

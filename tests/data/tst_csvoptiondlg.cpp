@@ -4,6 +4,7 @@
 #include "settings/AppSettings.h"
 #include "settings/SettingsFile.h"
 #include "ui/controls/Fonts.h"
+#include "ui/controls/HelpWindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -217,6 +218,7 @@ void TestCSVOptionDlg::helpOpensItsContext()
     QVERIFY(QTest::qWaitForWindowActive(&dlg));
     QTest::keyClick(&dlg, Qt::Key_F1);
     QCOMPARE(notifier.helpContexts, (QList<int> {3070, 3070}));
+    QCOMPARE(HelpContextOf(dlg.findChild<QComboBox *>("CBCRChar")), 3070);
     QVERIFY(dlg.isVisible());
 }
 

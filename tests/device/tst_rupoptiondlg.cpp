@@ -6,6 +6,7 @@
 #include "settings/SettingsFile.h"
 #include "ui/controls/EditEx.h"
 #include "ui/controls/Fonts.h"
+#include "ui/controls/HelpWindow.h"
 #include "ui/controls/RadioGroup.h"
 #include "ui/controls/UpDown.h"
 
@@ -393,6 +394,7 @@ void TestRupOptionDlg::helpOpensItsContext()
     child<QPushButton>(dlg, "HelpBtn")->click();
     QTest::keyClick(&dlg, Qt::Key_F1);
     QCOMPARE(notifier.helpContexts, (QList<int> {3080, 3080}));
+    QCOMPARE(HelpContextOf(child<TEditEx>(dlg, "EBefore")), 3080);
 }
 
 void TestRupOptionDlg::screenshot()

@@ -4,6 +4,7 @@
 #include "settings/OptionDlg.h"
 #include "settings/SettingsFile.h"
 #include "ui/controls/Fonts.h"
+#include "ui/controls/HelpWindow.h"
 #include "ui/controls/RadioGroup.h"
 
 #include <QCheckBox>
@@ -306,6 +307,8 @@ void TestOptionDlg::helpOpensItsContext()
     child<QPushButton>(dlg, "HelpBtn")->click();
     QTest::keyClick(&dlg, Qt::Key_F1);
     QCOMPARE(notifier.helpContexts, (QList<int> {3040, 3040}));
+    // The program-wide F1 key finds the same context from any control.
+    QCOMPARE(HelpContextOf(child<QLineEdit>(dlg, "ERupFile")), 3040);
 }
 
 void TestOptionDlg::screenshots()
