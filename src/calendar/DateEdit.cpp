@@ -1,6 +1,7 @@
 #include "calendar/DateEdit.h"
 
 #include "calendar/DateInDlg.h"
+#include "calendar/Julius.h"
 #include "calendar/MonthlyCalendarEx.h"
 #include "data/Clock.h"
 
@@ -392,7 +393,11 @@ void TDateEdit::ButtonClick()
     const int year = qBound(qMax(1, m_minYear), Year(), qMax(qMax(1, m_minYear), m_maxYear));
     const int month = qBound(1, Month(), 12);
     const int day = qBound(1, Day(), DaysInMonth(year, month));
-    dlg->setDate(TryDate().value_or(EncodeDate(year, month, day)));
+    try {
+        dlg->setDate(TryDate().value_or(EncodeDate(year, month, day)));
+    } catch (const EJuliusError &) {
+        dlg->setDate(EncodeDate(1582, 10, 15)); // a day the calendar reform skipped
+    }
     connect(dlg, &TDateInDlg::DateAccepted, this, [this](DateValue date) { setDate(date); });
 
     const QPoint origin = mapToGlobal(QPoint(width() - dlg->width(), 0));

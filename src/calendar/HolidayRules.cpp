@@ -11,11 +11,15 @@ bool toNumber(const QString &field, int &value)
     return ok;
 }
 
-// Day of the month of the w-th weekday k (1 = Sunday) of a month.
+// Day of the month of the w-th weekday k (1 = Sunday) of a month; 32 (no
+// day) for a month that does not exist or a day far outside any month.
 int nthWeekday(int year, int month, int w, int k)
 {
-    const int first = JuliusDayOfWeek(YmdToJulius(year, month, 1));
-    return ((k + 7 - first) % 7 + 7) % 7 + 1 + 7 * (w - 1);
+    if (month < 1 || month > 12)
+        return 32;
+    const qint64 first = JuliusDayOfWeek(YmdToJulius(year, month, 1));
+    const qint64 day = ((qint64(k) + 7 - first) % 7 + 7) % 7 + 1 + 7 * (qint64(w) - 1);
+    return (day < -1000 || day > 1000) ? 32 : int(day);
 }
 
 bool conditionHolds(int ruleYear, int condition, int year)

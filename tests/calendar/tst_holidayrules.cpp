@@ -59,6 +59,9 @@ void TestHolidayRules::decodeLine_data()
     QTest::newRow("only 2005, in 2005") << "2005,0,3,1,x" << 2005 << 0 << 3 << 1 << "x";
     QTest::newRow("only 2005, in 2006") << "2005,0,3,1,x" << 2006 << 0 << 13 << 32 << none;
     QTest::newRow("other condition: every year") << "2005,7,3,1,x" << 1900 << 3 << 3 << 1 << "x";
+    QTest::newRow("weekday of month 13") << "13,1,2,x" << 2000 << 0 << 13 << 32 << "x";
+    QTest::newRow("huge week number") << "1,2000000000,2,x" << 2000 << 1 << 1 << 32 << "x";
+    QTest::newRow("huge weekday") << "2000,2,1,2,2147483647,x" << 2000 << 1 << 1 << 9 << "x";
     QTest::newRow("no trimming of the name") << "3,3, ひな祭り " << 2000 << 3 << 3 << 3 << " ひな祭り ";
 }
 
