@@ -8,6 +8,7 @@
 #include "ui/controls/HelpWindow.h"
 #include "ui/controls/RadioGroup.h"
 
+#include <QAbstractItemView>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -115,6 +116,8 @@ QComboBox *makeList(const char *name, const QStringList &items, const QRect &geo
     combo->addItems(items);
     combo->setFont(WindowsFont(QStringLiteral("ＭＳ ゴシック"), -12));
     combo->setMaxVisibleItems(11);
+    // The dropped-down list shows whole items even where the box is narrow.
+    combo->view()->setMinimumWidth(combo->view()->sizeHintForColumn(0) + 8);
     combo->setGeometry(geometry);
     return combo;
 }

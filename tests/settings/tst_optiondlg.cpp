@@ -7,6 +7,7 @@
 #include "ui/controls/HelpWindow.h"
 #include "ui/controls/RadioGroup.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -327,6 +328,13 @@ void TestOptionDlg::screenshots()
             QVERIFY2(sheet->rect().contains(w->geometry()), qPrintable(w->objectName()));
         dlg.grab().save(dir + QStringLiteral("/optiondlg-%1.png").arg(page));
     }
+    pages->setCurrentIndex(0);
+    auto *irda = child<QComboBox>(dlg, "CBIrDA");
+    irda->showPopup();
+    QTRY_VERIFY(irda->view()->isVisible());
+    QVERIFY(irda->view()->viewport()->width() >= irda->view()->sizeHintForColumn(0));
+    irda->view()->window()->grab().save(dir + QStringLiteral("/optiondlg-ports.png"));
+    irda->hidePopup();
 }
 
 QTEST_MAIN(TestOptionDlg)
