@@ -8,6 +8,7 @@
 #include "ui/controls/CheckBoxEx.h"
 #include "ui/controls/EditEx.h"
 #include "ui/controls/Fonts.h"
+#include "ui/controls/HelpWindow.h"
 #include "ui/controls/UpDown.h"
 #include "ui/editor/ByteLimitValidator.h"
 #include "ui/editor/ByteLimitedMemo.h"
@@ -20,7 +21,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QShortcut>
 #include <algorithm>
 #include <typeinfo>
 
@@ -96,7 +96,7 @@ constexpr int GroupH = 106;
 constexpr int GroupW = 497;
 constexpr int BoxCol = 40; // first control of a row inside a group
 constexpr int Row1 = 12, Row2 = 44, Row3 = 76;
-constexpr int DayStep = 36; // one weekday check box
+constexpr int DayStep = 35; // one weekday check box
 
 } // namespace
 
@@ -108,6 +108,7 @@ TDetailDlg::TDetailDlg(QWidget *parent)
     setFont(WindowsFont(QStringLiteral("ＭＳ ゴシック"), -12));
     setFixedSize(513, 337);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    SetHelpContext(this, HelpContext::ItemEditor);
     createControls();
     connectHandlers();
     setTabOrderByPosition();
@@ -205,7 +206,7 @@ void TDetailDlg::createControls()
     RDSAfter
         = addButton<QRadioButton>(GDShift, QStringLiteral("RDSAfter"), QStringLiteral("後"), QRect(36, 0, 34, RowH));
     RDSBefore->setChecked(true);
-    addLabel(GDate, QStringLiteral("にずらす"), QRect(ShiftCol + 152, Row3 + 3, 50, 15));
+    addLabel(GDate, QStringLiteral("にずらす"), QRect(ShiftCol + 158, Row3 + 3, 50, 15));
 
     // Weekdays of every, odd or even week.
     GDay = addGroup(this, QStringLiteral("GDay"), groupRect);
@@ -230,7 +231,7 @@ void TDetailDlg::createControls()
     RYSAfter
         = addButton<QRadioButton>(GYShift, QStringLiteral("RYSAfter"), QStringLiteral("後"), QRect(36, 0, 34, RowH));
     RYSBefore->setChecked(true);
-    addLabel(GDay, QStringLiteral("にずらす"), QRect(BoxCol + 158, Row3 + 3, 50, 15));
+    addLabel(GDay, QStringLiteral("にずらす"), QRect(BoxCol + 164, Row3 + 3, 50, 15));
 
     // Display period, for every kind. Its title is a label over the frame.
     GDisplay = addGroup(this, QStringLiteral("GDisplay"), QRect(8, 216, GroupW, 72));
@@ -317,8 +318,6 @@ void TDetailDlg::connectHandlers()
     connect(OKBtn, &QPushButton::clicked, this, &TDetailDlg::OKBtnClick);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     connect(HelpBtn, &QPushButton::clicked, this, &TDetailDlg::HelpBtnClick);
-    auto *help = new QShortcut(QKeySequence::HelpContents, this);
-    connect(help, &QShortcut::activated, this, &TDetailDlg::HelpBtnClick);
 
     // Only refused typing beeps; a loaded text that passes the limit (QLineEdit
     // reports that too) waits for the check at OK.
@@ -533,7 +532,7 @@ void TDetailDlg::StoreItem()
 
 void TDetailDlg::HelpBtnClick()
 {
-    Notifier::instance().showHelp(HelpContext);
+    Notifier::instance().showHelp(HelpContext::ItemEditor);
 }
 
 void TDetailDlg::RTypeClick()

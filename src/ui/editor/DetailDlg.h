@@ -34,8 +34,6 @@ class TDetailDlg : public QDialog
     Q_OBJECT
 
 public:
-    static constexpr int HelpContext = 3050;
-
     explicit TDetailDlg(QWidget *parent = nullptr);
     ~TDetailDlg() override;
 

@@ -4,6 +4,7 @@
 #include "data/Data.h"
 #include "data/DateValue.h"
 #include "ui/controls/Fonts.h"
+#include "ui/controls/HelpWindow.h"
 #include "ui/controls/UpDown.h"
 #include "ui/editor/DetailDlg.h"
 
