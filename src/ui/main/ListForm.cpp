@@ -9,21 +9,21 @@
 #include "settings/AppSettings.h"
 #include "settings/SaveWindowPos.h"
 #include "settings/SettingsFile.h"
+#include "ui/controls/AboutBox.h"
 #include "ui/controls/Fonts.h"
+#include "ui/controls/HelpWindow.h"
+#include "ui/controls/Icons.h"
+#include "ui/controls/OpenDialogEx.h"
 #include "ui/main/SortListView.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QShortcut>
-#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -31,12 +31,6 @@
 namespace {
 
 const QString OptionSection = QStringLiteral("Option");
-const char HelpContextProperty[] = "HelpContext";
-
-constexpr int MainHelpContext = 3010;
-constexpr int FileHelpContext = 3020;
-constexpr int EditHelpContext = 3030;
-constexpr int OptionHelpContext = 3040;
 
 TListForm::FileDialogHook &fileDialogHook()
 {
@@ -44,23 +38,8 @@ TListForm::FileDialogHook &fileDialogHook()
     return hook;
 }
 
-QString fileFilter()
-{
-    return QStringLiteral("Tidemarkﾌｧｲﾙ (*.tmd);;CSV形式ﾌｧｲﾙ (*.csv);;すべてのﾌｧｲﾙ (*.*)");
-}
-
-// Stand-in glyphs of the style until the program's own set is in place.
-QIcon actionImage(const QStyle *style, int index)
-{
-    static const QStyle::StandardPixmap pixmaps[] = {QStyle::SP_FileIcon, QStyle::SP_DialogOpenButton,
-        QStyle::SP_DialogSaveButton, QStyle::SP_DriveFDIcon, QStyle::SP_ArrowDown, QStyle::SP_ArrowUp,
-        QStyle::SP_DialogCloseButton, QStyle::SP_FileDialogNewFolder, QStyle::SP_FileDialogDetailedView,
-        QStyle::SP_FileDialogInfoView, QStyle::SP_TrashIcon, QStyle::SP_CustomBase, QStyle::SP_FileDialogListView,
-        QStyle::SP_DialogHelpButton, QStyle::SP_MessageBoxInformation, QStyle::SP_ComputerIcon};
-    if (index < 0 || index >= int(std::size(pixmaps)) || pixmaps[index] == QStyle::SP_CustomBase)
-        return {};
-    return style->standardIcon(pixmaps[index]);
-}
+const QString FileFilter
+    = QStringLiteral("Tidemarkﾌｧｲﾙ (*.tmd)|*.tmd|CSV形式ﾌｧｲﾙ (*.csv)|*.csv|すべてのﾌｧｲﾙ (*.*)|*.*");
 
 } // namespace
 
@@ -76,7 +55,7 @@ TListForm::TListForm(const QString &argument, QWidget *parent)
     , m_argument(argument)
 {
     setObjectName(QStringLiteral("ListForm"));
-    setProperty(HelpContextProperty, MainHelpContext);
+    SetHelpContext(this, HelpContext::MainWindow);
     FormCreate(argument);
 }
 
@@ -98,7 +77,6 @@ void TListForm::FormCreate(const QString &argument)
     DataList = new TSortListView(this);
     DataList->setObjectName(QStringLiteral("DataList"));
     AddItemListColumns(*DataList);
-    DataList->setProperty(HelpContextProperty, MainHelpContext);
     // The selection shows only while the list has the focus.
     QPalette palette = DataList->palette();
     palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Base));
@@ -108,6 +86,8 @@ void TListForm::FormCreate(const QString &argument)
 
     RupCom = new TRuputerCom(this);
     RupCom->setObjectName(QStringLiteral("RupCom"));
+    AboutBoxDlg = new TAboutBoxDlg(this);
+    AboutBoxDlg->setObjectName(QStringLiteral("AboutBoxDlg"));
 
     createActions();
     createMenus();
@@ -115,17 +95,13 @@ void TListForm::FormCreate(const QString &argument)
 
     PopupMenu = new QMenu(this);
     PopupMenu->setObjectName(QStringLiteral("PopupMenu"));
-    PopupMenu->setProperty(HelpContextProperty, EditHelpContext);
+    SetHelpContext(PopupMenu, HelpContext::EditMenu);
     PopupMenu->addActions({Add, Cpy, Upd, Del});
     PopupMenu->setDefaultAction(Upd); // drawn bold
-    PopupMenu->installEventFilter(this);
     DataList->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(DataList, &QWidget::customContextMenuRequested, this,
         [this](const QPoint &pos) { PopupMenu->popup(DataList->viewport()->mapToGlobal(pos)); });
     connect(DataList, &QTreeWidget::itemDoubleClicked, this, [this] { UpdExecute(); });
-
-    auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(help, &QShortcut::activated, this, [this] { showHelpOf(focusWidget()); });
 
     QFont listFont = DataList->font();
     LoadFontSettings(listFont);
@@ -177,7 +153,7 @@ QAction *TListForm::makeAction(const char *name, const QString &caption, const Q
     action->setStatusTip(hint);
     if (!shortcut.isEmpty())
         action->setShortcut(shortcut);
-    action->setIcon(actionImage(style(), image));
+    action->setIcon(ToolIcon(image));
     action->setProperty("ImageIndex", image);
     action->setProperty("Category", category);
     // The shortcuts act wherever the focus is in the main window.
@@ -240,7 +216,7 @@ void TListForm::createMenus()
 
     File1 = MainMenu->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
     File1->setObjectName(QStringLiteral("File1"));
-    File1->setProperty(HelpContextProperty, FileHelpContext);
+    SetHelpContext(File1, HelpContext::FileMenu);
     File1->addActions({New, Open, Save, SaveAs});
     File1->addSeparator();
     File1->addActions({OpenR, SaveR});
@@ -249,20 +225,17 @@ void TListForm::createMenus()
 
     Edit1 = MainMenu->addMenu(QStringLiteral("編集(&E)"));
     Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setProperty(HelpContextProperty, EditHelpContext);
+    SetHelpContext(Edit1, HelpContext::EditMenu);
     Edit1->addActions({Add, Cpy, Upd, Del, RupOption});
 
     Option1 = MainMenu->addMenu(QStringLiteral("ｵﾌﾟｼｮﾝ(&O)"));
     Option1->setObjectName(QStringLiteral("Option1"));
-    Option1->setProperty(HelpContextProperty, OptionHelpContext);
+    SetHelpContext(Option1, HelpContext::OptionMenu);
     Option1->addAction(Option);
 
     Help1 = MainMenu->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
     Help1->setObjectName(QStringLiteral("Help1"));
     Help1->addActions({SearchforHelpOn, About});
-
-    for (QMenu *menu : {File1, Edit1, Option1, Help1})
-        menu->installEventFilter(this);
 
     // The count text at the right end of the menu bar; it is not a command.
     MenuStatus = new QLabel(MainMenu);
@@ -477,21 +450,24 @@ std::optional<QString> TListForm::runFileDialog(bool save, const QString &fileNa
     if (fileDialogHook())
         return fileDialogHook()(save, fileName);
 
-    QFileDialog dialog(this);
-    dialog.setObjectName(save ? QStringLiteral("SaveDialog") : QStringLiteral("OpenDialog"));
-    dialog.setProperty(HelpContextProperty, FileHelpContext);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    dialog.setNameFilter(fileFilter());
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setWindowTitle(save ? QStringLiteral("名前をつけて保存") : QStringLiteral("開く"));
-    // The first filter is the item file; a preset pattern only selects it.
-    if (!fileName.startsWith(u'*'))
-        dialog.selectFile(fileName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    std::unique_ptr<TOpenDialogEx> dialog;
+    if (save) {
+        dialog = std::make_unique<TSaveDialogEx>(this);
+        dialog->setObjectName(QStringLiteral("SaveDialog"));
+        dialog->setTitle(QStringLiteral("名前をつけて保存"));
+    } else {
+        dialog = std::make_unique<TOpenDialogEx>(this);
+        dialog->setObjectName(QStringLiteral("OpenDialog"));
+    }
+    dialog->setFilter(FileFilter);
+    dialog->setFilterIndex(1);
+    dialog->setHelpContext(HelpContext::FileMenu);
+    dialog->setButtonCaption(QStringLiteral("CSVの設定(&C)"));
+    connect(dialog.get(), &TOpenDialogEx::OnButtonClick, this, &TListForm::OpenDialogButtonClick);
+    dialog->setFileName(fileName);
+    if (!dialog->Execute())
         return std::nullopt;
-    return dialog.selectedFiles().constFirst();
+    return dialog->FileName();
 }
 
 void TListForm::NewExecute()
@@ -623,41 +599,20 @@ TItemRec *TListForm::SelectedItem() const
 
 void TListForm::SearchforHelpOnExecute()
 {
-    Notifier::instance().showHelp(0);
+    Notifier::instance().showHelp(HelpContext::Contents);
 }
 
 void TListForm::AboutExecute()
 {
-    Notifier::instance().showMessage(QStringLiteral("Tidemark\nVersion 2.10"));
+    AboutBoxDlg->setProductName(QStringLiteral("Tidemark"));
+    AboutBoxDlg->setVersion(QStringLiteral("Version 2.10"));
+    AboutBoxDlg->setAuthorLine(TidemarkAuthorLine());
+    AboutBoxDlg->setComments(QString());
+    AboutBoxDlg->Execute();
 }
 
 void TListForm::OpenDialogButtonClick()
 {
     TCSVOptionDlg dialog(QApplication::activeModalWidget() ? QApplication::activeModalWidget() : this);
     dialog.exec();
-}
-
-void TListForm::showHelpOf(QObject *object)
-{
-    for (QObject *o = object; o; o = o->parent()) {
-        const QVariant context = o->property(HelpContextProperty);
-        if (context.isValid()) {
-            Notifier::instance().showHelp(context.toInt());
-            return;
-        }
-    }
-    Notifier::instance().showHelp(MainHelpContext);
-}
-
-bool TListForm::eventFilter(QObject *watched, QEvent *event)
-{
-    // F1 in an open menu asks for that menu's help.
-    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_F1) {
-        if (auto *menu = qobject_cast<QMenu *>(watched)) {
-            menu->close();
-            showHelpOf(menu);
-            return true;
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
 }

@@ -14,6 +14,7 @@ class QToolBar;
 class TData;
 class TItemRec;
 class TRuputerCom;
+class TAboutBoxDlg;
 class TSaveWindowPos;
 class TSortListItem;
 class TSortListView;
@@ -68,6 +69,7 @@ public:
     QMenu *PopupMenu = nullptr;
     TRuputerCom *RupCom = nullptr;
     TSaveWindowPos *SaveWindowPos1 = nullptr;
+    TAboutBoxDlg *AboutBoxDlg = nullptr;
 
     // Actions, in ImageList order
     QAction *New = nullptr;
@@ -144,7 +146,6 @@ protected:
     // AppError on failure.
     virtual void WriteDocument(const QString &path);
     void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
     // True when the window may close.
     bool FormCloseQuery();
 
@@ -157,7 +158,6 @@ private:
     QAction *makeAction(const char *name, const QString &caption, const QString &hint, const QKeySequence &shortcut,
         int image, const QString &category);
     std::optional<QString> runFileDialog(bool save, const QString &fileName);
-    void showHelpOf(QObject *object);
 
     QString m_argument;
     bool m_argumentMissing = false;

@@ -7,6 +7,9 @@
 #include "data/TextCodec.h"
 #include "settings/AppSettings.h"
 #include "settings/SettingsFile.h"
+#include "ui/controls/AboutBox.h"
+#include "ui/controls/HelpWindow.h"
+#include "ui/controls/MessageBoxNotifier.h"
 #include "ui/main/ListForm.h"
 #include "ui/main/SortListView.h"
 
@@ -17,6 +20,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QtEndian>
@@ -285,12 +289,22 @@ void TestListForm::menusAndToolBar()
     QCOMPARE(f->Option1->title(), QStringLiteral("ｵﾌﾟｼｮﾝ(&O)"));
 
     // F1 in the window asks for the window's help.
+    MessageBoxNotifier unused;
+    InstallHelp(unused);
     f->show();
     QVERIFY(QTest::qWaitForWindowActive(f));
     QTest::keyClick(f->DataList, Qt::Key_F1);
     QCOMPARE(m_notifier->helpContexts, QList<int> {3010});
     f->SearchforHelpOn->trigger();
     QCOMPARE(m_notifier->helpContexts.last(), 0);
+
+    QStringList about;
+    connect(f->AboutBoxDlg, &TAboutBoxDlg::shown, this, [&about](TAboutBox *box) {
+        about << box->ProductName->text() << box->Version->text();
+        QTimer::singleShot(0, box, &QDialog::reject);
+    });
+    f->About->trigger();
+    QCOMPARE(about, (QStringList {QStringLiteral("Tidemark"), QStringLiteral("Version 2.10")}));
 }
 
 void TestListForm::titleAndEnabledRules_data()

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Times the start-up of `tidemark FILE` (a 200-item document) from process
+# start until the main window has been painted, side by side with a bare Qt
+# Widgets main window (tidemark-bare-window), and prints the ratio of the
+# medians. Both quit right after their first paint (TIDEMARK_EXIT_WHEN_SHOWN
+# for the program), so each run is one whole process lifetime.
+#
+# Usage: bench/startup.sh [BUILD_DIR] [RUNS]
+#   BUILD_DIR  build folder holding bin/tidemark and bin/tidemark-bare-window
+#              (default: build)
+#   RUNS       timed runs of each, interleaved (default: 15)
+#
+# Runs under Xvfb when it is installed (a private display), else on Qt's
+# offscreen platform.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build}
+runs=${2:-15}
+app=$build/bin/tidemark
+bare=$build/bin/tidemark-bare-window
+for exe in "$app" "$bare"; do
+  [ -x "$exe" ] || { echo "no $exe: build first" >&2; exit 1; }
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/tidemark-startup.XXXXXX")
+xvfb_pid=
+cleanup() {
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+python3 "$root/bench/make_items.py" "$work/items.tmd" 200
+export TIDEMARK_SETTINGS=$work/tidemark.ini
+export TIDEMARK_PROGRAM_DIR=$work
+export TIDEMARK_EXIT_WHEN_SHOWN=1
+
+if command -v Xvfb >/dev/null; then
+  for n in $(seq 90 99); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { display=":$n"; break; }
+  done
+  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
+  export DISPLAY=$display QT_QPA_PLATFORM=xcb
+  platform="Xvfb $display"
+else
+  export QT_QPA_PLATFORM=offscreen
+  platform=offscreen
+fi
+
+python3 - "$runs" "$app" "$bare" "$work/items.tmd" "$platform" <<'PY'
+import statistics, subprocess, sys, time
+
+runs, app, bare, items, platform = int(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4], sys.argv[5]
+
+def once(cmd):
+    start = time.perf_counter()
+    subprocess.run(cmd, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+    return time.perf_counter() - start
+
+# One warm-up each: the first start loads fonts and libraries from disk.
+once([bare]); once([app, items])
+times = {"bare": [], "tidemark": []}
+for _ in range(runs):
+    times["bare"].append(once([bare]))
+    times["tidemark"].append(once([app, items]))
+b, t = statistics.median(times["bare"]), statistics.median(times["tidemark"])
+print(f"platform: {platform}, runs: {runs}")
+print(f"bare Qt window          median {b*1000:7.1f} ms  (min {min(times['bare'])*1000:.1f})")
+print(f"tidemark, 200 items     median {t*1000:7.1f} ms  (min {min(times['tidemark'])*1000:.1f})")
+print(f"ratio tidemark / bare   {t/b:.2f}  (target 1.20)")
+PY
