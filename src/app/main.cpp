@@ -30,8 +30,9 @@ protected:
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("tidemark"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Tidemark"));
+    // The application title (message box captions). Set as the name, not as
+    // the display name, which Qt would append to every window title.
+    QApplication::setApplicationName(QStringLiteral("Tidemark"));
     QApplication::setApplicationVersion(QStringLiteral(TIDEMARK_VERSION));
 
     // Before any window asks for a Windows face.
