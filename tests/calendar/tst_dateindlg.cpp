@@ -200,12 +200,12 @@ void TestDateInDlg::todayLine()
     QTRY_VERIFY(!dlg);
 }
 
-// Set TIDEMARK_SHOT_DIR to look at the pictures.
+// Set TIDEMARK_SHOTS to look at the pictures.
 void TestDateInDlg::screenshots()
 {
-    const QString dir = qEnvironmentVariable("TIDEMARK_SHOT_DIR");
+    const QString dir = qEnvironmentVariable("TIDEMARK_SHOTS");
     if (dir.isEmpty())
-        QSKIP("TIDEMARK_SHOT_DIR not set");
+        QSKIP("TIDEMARK_SHOTS not set");
     QDir().mkpath(dir);
     const QList<QPair<QString, QDate>> months = {{"picker-1999-10-substitute", QDate(1999, 10, 11)},
         {"picker-2000-03-vernal", QDate(2000, 3, 8)}, {"picker-2000-09-autumnal", QDate(2000, 9, 23)},
