@@ -126,7 +126,8 @@ private Q_SLOTS:
                 QVERIFY(progress->isModal());
                 QCOMPARE(progress->LName->text(), QStringLiteral("受信中: TODO.TMD"));
                 bytesText = progress->LBytes->text();
-                progress->grab().save(QDir::tempPath() + QStringLiteral("/tidemark-progress.png"));
+                if (const QString shots = qEnvironmentVariable("TIDEMARK_SHOTS"); !shots.isEmpty())
+                    progress->grab().save(shots + QStringLiteral("/tidemark-progress.png"));
                 QTest::mouseClick(progress->CancelBtn, Qt::LeftButton);
             }
         });
