@@ -16,8 +16,6 @@ private Q_SLOTS:
     void memoBreaks();
     void limits_data();
     void limits();
-    void fieldNumber_data();
-    void fieldNumber();
 };
 
 void TestDetailRules::biweeklyCaption_data()
@@ -110,26 +108,6 @@ void TestDetailRules::limits()
     QFETCH(bool, memo);
     QCOMPARE(FitsTitle(text), title);
     QCOMPARE(FitsMemo(text), memo);
-}
-
-void TestDetailRules::fieldNumber_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("value"); // -1000: none
-    QTest::newRow("digits") << QStringLiteral("15") << 15;
-    QTest::newRow("leading zero") << QStringLiteral("07") << 7;
-    QTest::newRow("negative") << QStringLiteral("-5") << -5;
-    QTest::newRow("empty") << QString() << -1000;
-    QTest::newRow("sign only") << QStringLiteral("-") << -1000;
-    QTest::newRow("letters") << QStringLiteral("1a") << -1000;
-}
-
-void TestDetailRules::fieldNumber()
-{
-    QFETCH(QString, text);
-    QFETCH(int, value);
-    const std::optional<int> n = FieldNumber(text);
-    QCOMPARE(n.value_or(-1000), value);
 }
 
 QTEST_GUILESS_MAIN(TestDetailRules)

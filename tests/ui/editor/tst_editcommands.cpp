@@ -32,7 +32,6 @@ private Q_SLOTS:
     void limitOf200();
     void commandsNeedSelectedRow_data();
     void commandsNeedSelectedRow();
-    void copyAddsAtEnd();
     void updateByDoubleClickAndEnter();
     void cancelledEditorLeavesDocumentClean_data();
     void cancelledEditorLeavesDocumentClean();
@@ -185,24 +184,6 @@ void TestEditCommands::commandsNeedSelectedRow()
     QVERIFY(m_notes->confirmations.isEmpty() && m_notes->sounds.isEmpty());
     QCOMPARE(f->Data->count(), 1);
     QVERIFY(!f->Modified);
-}
-
-void TestEditCommands::copyAddsAtEnd()
-{
-    TListForm *f = makeForm();
-    TItemRec *source = addDirect(QStringLiteral("元"));
-    addDirect(QStringLiteral("次"));
-    select(source);
-    WhenEditorOpens([](TDetailDlg &dlg) {
-        Ctl<QLineEdit>(dlg, "Text")->setText(QStringLiteral("写し"));
-        Ctl<QPushButton>(dlg, "OKBtn")->click();
-    });
-    f->Cpy->trigger();
-    QCOMPARE(f->Data->count(), 3);
-    QCOMPARE(f->Data->at(0)->Title, QStringLiteral("元"));
-    QCOMPARE(f->Data->at(2)->Title, QStringLiteral("写し"));
-    QCOMPARE(f->Data->at(2)->StartDate, EncodeDate(2026, 1, 1));
-    QVERIFY(f->Modified);
 }
 
 void TestEditCommands::updateByDoubleClickAndEnter()
