@@ -47,7 +47,7 @@ int UsageError(const QString &text)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("tidemark"));
+    QCoreApplication::setApplicationName(QStringLiteral("Tidemark"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TIDEMARK_VERSION));
 
     QStringList args = QCoreApplication::arguments().mid(1);

@@ -43,14 +43,13 @@ QString DefaultSettingsPath()
     const QString env = qEnvironmentVariable("TIDEMARK_SETTINGS");
     if (!env.isEmpty())
         return env;
+    // Named after the main program, so that tidemark-cli beside it reads the
+    // same file.
     const QString dir = applicationDir();
-    if (isWritableDir(dir)) {
-        const QString exe = QCoreApplication::instance() ? QCoreApplication::applicationFilePath()
-                                                         : dir + QStringLiteral("/tidemark");
-        const QFileInfo info(exe);
-        return info.absolutePath() + u'/' + info.completeBaseName() + QStringLiteral(".ini");
-    }
-    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + QStringLiteral("/tidemark.ini");
+    if (isWritableDir(dir))
+        return QDir(dir).absoluteFilePath(QStringLiteral("tidemark.ini"));
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+        + QStringLiteral("/Tidemark/tidemark.ini");
 }
 
 QString DefaultProgramDir()
@@ -61,7 +60,8 @@ QString DefaultProgramDir()
     const QString dir = applicationDir();
     if (isWritableDir(dir))
         return withSlash(dir);
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    const QString data
+        = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Tidemark");
     QDir().mkpath(data);
     return withSlash(data);
 }

@@ -7,9 +7,9 @@ class SettingsFile;
 // Where the settings file and the program directory are, and the one shared
 // settings object.
 //
-// The settings file is the program file's path with extension ".ini" while
-// the program's directory is writable, otherwise "tidemark.ini" in the user's
-// configuration directory. TIDEMARK_SETTINGS names another path (tests,
+// The settings file is "tidemark.ini" in the program's directory while that
+// directory is writable, otherwise in the user's configuration directory
+// ("Tidemark" folder). TIDEMARK_SETTINGS names another path (tests,
 // portable use). The program directory, where the local copy of the device
 // file lies, follows the same rule with the user's data directory;
 // TIDEMARK_PROGRAM_DIR names another one.

@@ -1,4 +1,7 @@
+#include "settings/AppSettings.h"
 #include "settings/SettingsFile.h"
+
+#include <QDir>
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -21,6 +24,7 @@ private Q_SLOTS:
     void legacyShiftJisValue();
     void deleteAndErase();
     void unwritableLocationKeepsOldFile();
+    void everyProgramSharesOneFile();
 
 private:
     QByteArray contents() const;
@@ -152,6 +156,17 @@ void TestSettingsFile::unwritableLocationKeepsOldFile()
     QVERIFY(!s.writeInteger(QStringLiteral("A"), QStringLiteral("x"), 1));
     QCOMPARE(contents(), QByteArray("[A]\nx=2\n"));
     QCOMPARE(s.readInteger(QStringLiteral("A"), QStringLiteral("x"), 5), 5);
+}
+
+void TestSettingsFile::everyProgramSharesOneFile()
+{
+    // The command-line tool and the window read the same settings.
+    const QByteArray saved = qgetenv("TIDEMARK_SETTINGS");
+    qunsetenv("TIDEMARK_SETTINGS");
+    const QString path = DefaultSettingsPath();
+    qputenv("TIDEMARK_SETTINGS", saved);
+    QCOMPARE(QFileInfo(path).fileName(), QStringLiteral("tidemark.ini"));
+    QCOMPARE(QFileInfo(path).absolutePath(), QDir::currentPath());
 }
 
 QTEST_APPLESS_MAIN(TestSettingsFile)
