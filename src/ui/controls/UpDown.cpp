@@ -27,6 +27,7 @@ void TUpDown::setAssociate(QLineEdit *buddy)
     if (m_buddy)
         m_buddy->removeEventFilter(this);
     m_buddy = buddy;
+    m_buddyObject = buddy;
     if (!m_buddy)
         return;
     m_buddy->installEventFilter(this);
@@ -168,7 +169,10 @@ void TUpDown::mouseReleaseEvent(QMouseEvent *event)
 
 bool TUpDown::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_buddy) {
+    // Compared as a plain object and used as a plain widget: the buddy also
+    // sends events from its destructor, when it is no longer a QLineEdit.
+    if (watched == m_buddyObject) {
+        auto *buddy = static_cast<QWidget *>(watched);
         switch (event->type()) {
         case QEvent::KeyPress: {
             auto *key = static_cast<QKeyEvent *>(event);
@@ -180,7 +184,7 @@ bool TUpDown::eventFilter(QObject *watched, QEvent *event)
             break;
         }
         case QEvent::EnabledChange:
-            setEnabled(m_buddy->isEnabled());
+            setEnabled(buddy->isEnabled());
             break;
         case QEvent::Show:
             show();

@@ -67,6 +67,7 @@ private:
     void placeBesideBuddy();
 
     QPointer<QLineEdit> m_buddy;
+    QObject *m_buddyObject = nullptr;
     int m_min = 0;
     int m_max = 100;
     mutable int m_position = 0;
