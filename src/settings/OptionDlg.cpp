@@ -139,21 +139,6 @@ QPushButton *makeButton(const char *name, const QString &text, const QRect &geom
     return button;
 }
 
-void LoadFontSettingsInto(QFont &font)
-{
-    SettingsFile &ini = Settings();
-    const QString face = ini.readString(Section, QStringLiteral("FontName"), font.family());
-    const int size = ini.readInteger(Section, QStringLiteral("FontSize"), pointSize(font));
-    const QString style = ini.readString(Section, QStringLiteral("FontStyle"), QString());
-    font.setFamily(face);
-    if (size > 0)
-        font.setPointSize(size);
-    font.setBold(style.contains(QLatin1String("Bold")));
-    font.setItalic(style.contains(QLatin1String("Italic")));
-    font.setUnderline(false);
-    font.setStrikeOut(false);
-}
-
 } // namespace
 
 TOptionDlg::TOptionDlg(QWidget *parent)
@@ -295,7 +280,7 @@ void TOptionDlg::FormCreate()
     CBRupAutoOpen->setChecked(ini.readBool(Section, QStringLiteral("RupAutoOpen"), false));
 
     QFont font = FontSample->font();
-    LoadFontSettingsInto(font);
+    LoadFontSettings(font, Settings());
     FontSample->setFont(font);
     ShowFontSample();
 

@@ -1,5 +1,7 @@
 #include "ui/controls/Fonts.h"
 
+#include "settings/SettingsFile.h"
+
 #include <QFontDatabase>
 #include <QStringList>
 
@@ -52,4 +54,18 @@ QFont WindowsFont(const QString &face, int height)
     // leading, which for these faces is about a fifth of the cell.
     font.setPixelSize(height < 0 ? -height : qMax(1, height * 4 / 5));
     return font;
+}
+
+void LoadFontSettings(QFont &font, const SettingsFile &settings)
+{
+    const QString section = QStringLiteral("Option");
+    font.setFamily(settings.readString(section, QStringLiteral("FontName"), font.family()));
+    const int size = settings.readInteger(section, QStringLiteral("FontSize"), 0);
+    if (size > 0)
+        font.setPointSize(size);
+    const QString style = settings.readString(section, QStringLiteral("FontStyle"), QString());
+    font.setBold(style.contains(QStringLiteral("Bold")));
+    font.setItalic(style.contains(QStringLiteral("Italic")));
+    font.setUnderline(false);
+    font.setStrikeOut(false);
 }

@@ -3,6 +3,8 @@
 #include <QFont>
 #include <QString>
 
+class SettingsFile;
+
 // Windows face names that stored settings and dialogs use ("ＭＳ Ｐゴシック",
 // "ＭＳ ゴシック", ...) do not exist here. They are mapped once, at start, to an
 // installed Japanese family, so Qt never scans every font for a missing one.
@@ -15,3 +17,7 @@ QString JapaneseFixedFamily();
 // A font of `face` with a Windows-style height: a negative height is the
 // character height in pixels, a positive one the cell height.
 QFont WindowsFont(const QString &face, int height);
+
+// Reads "FontName", "FontSize" and "FontStyle" of section "Option" into
+// `font`; missing keys keep the font's face and size, without bold or italic.
+void LoadFontSettings(QFont &font, const SettingsFile &settings);

@@ -275,16 +275,7 @@ void TListForm::createToolBar()
 
 void TListForm::LoadFontSettings(QFont &font) const
 {
-    const SettingsFile &settings = Settings();
-    font.setFamily(settings.readString(OptionSection, QStringLiteral("FontName"), font.family()));
-    const int size = settings.readInteger(OptionSection, QStringLiteral("FontSize"), 0);
-    if (size > 0)
-        font.setPointSize(size);
-    const QString style = settings.readString(OptionSection, QStringLiteral("FontStyle"), QString());
-    font.setBold(style.contains(QStringLiteral("Bold")));
-    font.setItalic(style.contains(QStringLiteral("Italic")));
-    font.setUnderline(false);
-    font.setStrikeOut(false);
+    ::LoadFontSettings(font, Settings());
 }
 
 void TListForm::ApplyOptions()
