@@ -1,20 +1,23 @@
 #include "calendar/DateEdit.h"
 #include "calendar/DateInDlg.h"
+#include "calendar/Julius.h"
 #include "calendar/MonthlyCalendarEx.h"
 #include "data/Clock.h"
 #include "ui/controls/Fonts.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolButton>
 #include <QVBoxLayout>
 
-// The date field: part-by-part typing, stepping, keys, mouse, focus and the
-// picker it opens.
+// The date field (part-by-part typing, stepping, keys, mouse, focus) and the
+// date picker popup it opens.
 class TestDateEdit : public QObject
 {
     Q_OBJECT
@@ -29,27 +32,34 @@ private Q_SLOTS:
     void steps();
     void typing_data();
     void typing();
-    void outOfRangeYearComesBackOnRight();
-    void outOfRangeMonthComesBackOnFocusLoss();
-    void dayBeyondMonthComesBackWhenLeft();
-    void leftAndRightWrap();
-    void homeAndEnd();
-    void otherKeysLeaveTextAlone();
+    void invalidPartComesBack_data();
+    void invalidPartComesBack();
+    void partKeys();
     void clickChoosesPart();
     void tabSelectsCurrentPart();
     void partSetters();
     void notARealDate();
     void enterAndEscapeReachDialog();
-    void altDownOpensPicker();
-    void buttonOpensPicker();
+    void pickerOpensOnNearestRealDate_data();
+    void pickerOpensOnNearestRealDate();
+    void pickerLayoutAndKeys();
+    void monthButtonsKeepToRange();
+    void pickerCloses_data();
+    void pickerCloses();
+    void todayLine_data();
+    void todayLine();
     void pickerPlacement_data();
     void pickerPlacement();
-    void pickerOnImpossibleText();
+    void screenshots();
 
 private:
     // A shown, active window holding one field, focused.
     void makeField(const QString &text, int minYear = 1980, int maxYear = 2099);
+    TDateInDlg *openPicker(const QString &text, int minYear = 1901, int maxYear = 2099);
+    TDateInDlg *picker() const { return m_edit->findChild<TDateInDlg *>(); }
     QString selected() const { return m_edit->selectedText(); }
+    QString partText(int part) const { return m_edit->text().mid(part == 0 ? 0 : part == 1 ? 5 : 8, part ? 2 : 4); }
+    QLineEdit *otherField();
 
     QWidget *m_window = nullptr;
     TDateEdit *m_edit = nullptr;
@@ -90,6 +100,21 @@ void TestDateEdit::makeField(const QString &text, int minYear, int maxYear)
     QTRY_VERIFY(m_edit->hasFocus());
 }
 
+TDateInDlg *TestDateEdit::openPicker(const QString &text, int minYear, int maxYear)
+{
+    makeField(text, minYear, maxYear);
+    m_edit->ButtonClick();
+    return picker();
+}
+
+QLineEdit *TestDateEdit::otherField()
+{
+    auto *other = new QLineEdit(m_window);
+    other->move(20, 60);
+    other->show();
+    return other;
+}
+
 void TestDateEdit::defaults()
 {
     TDateEdit edit;
@@ -97,22 +122,17 @@ void TestDateEdit::defaults()
     QCOMPARE(edit.Date(), EncodeDate(2026, 12, 8));
     QCOMPARE(edit.MinYear(), 1901);
     QCOMPARE(edit.MaxYear(), 2099);
+    QCOMPARE(edit.Button()->cursor().shape(), Qt::ArrowCursor);
+    // Widened when the font needs more than 89 px: the whole date fits beside the button.
     QVERIFY(edit.width() >= 89);
-    // The whole date fits beside the button.
     QVERIFY(edit.fontMetrics().horizontalAdvance(edit.text()) <= edit.Button()->x() - 4);
+    QVERIFY(edit.textMargins().right() >= edit.Button()->width());
     QFont small = edit.font();
     small.setPixelSize(8);
     TDateEdit narrow;
     narrow.setFont(small);
     narrow.resize(narrow.sizeHint());
     QCOMPARE(narrow.width(), 89);
-    QCOMPARE(edit.InFld(), TDateEdit::ifYear);
-    QCOMPARE(edit.DigitCount(), 0);
-    QCOMPARE(edit.SavedValue(), 0);
-    QVERIFY(edit.Button());
-    QCOMPARE(edit.Button()->cursor().shape(), Qt::ArrowCursor);
-    // The text never runs under the button.
-    QVERIFY(edit.textMargins().right() >= edit.Button()->width());
 }
 
 void TestDateEdit::steps_data()
@@ -123,7 +143,6 @@ void TestDateEdit::steps_data()
     QTest::addColumn<QString>("result");
     QTest::newRow("year up wraps to MinYear") << "2099/05/05" << 0 << int(Qt::Key_Up) << "1980/05/05";
     QTest::newRow("year down wraps to MaxYear") << "1980/05/05" << 0 << int(Qt::Key_Down) << "2099/05/05";
-    QTest::newRow("year up keeps the day") << "2000/02/29" << 0 << int(Qt::Key_Up) << "2001/02/29";
     QTest::newRow("month up wraps") << "2000/12/31" << 1 << int(Qt::Key_Up) << "2000/01/31";
     QTest::newRow("month down wraps") << "2000/01/31" << 1 << int(Qt::Key_Down) << "2000/12/31";
     QTest::newRow("day down, leap February") << "2000/02/01" << 2 << int(Qt::Key_Down) << "2000/02/29";
@@ -142,7 +161,7 @@ void TestDateEdit::steps()
     QTest::keyClick(m_edit, Qt::Key(key));
     QTEST(m_edit->text(), "result");
     QCOMPARE(m_edit->InFld(), TDateEdit::TInFld(part));
-    QCOMPARE(selected(), m_edit->text().mid(part == 0 ? 0 : part == 1 ? 5 : 8, part == 0 ? 4 : 2));
+    QCOMPARE(selected(), partText(part));
 }
 
 void TestDateEdit::typing_data()
@@ -159,8 +178,6 @@ void TestDateEdit::typing_data()
     QTest::newRow("day 28 stays in day") << "1999/02/05" << 2 << "28" << QStringList {"1999/02/02", "1999/02/28"} << 2;
     QTest::newRow("letters do nothing") << "1999/05/05" << 0 << "ab-"
                                         << QStringList {"1999/05/05", "1999/05/05", "1999/05/05"} << 0;
-    QTest::newRow("year 1234 out of range stays")
-        << "1999/05/05" << 0 << "1234" << QStringList {"0001/05/05", "0012/05/05", "0123/05/05", "1234/05/05"} << 0;
 }
 
 void TestDateEdit::typing()
@@ -178,77 +195,62 @@ void TestDateEdit::typing()
     }
     QCOMPARE(int(m_edit->InFld()), partAfter);
     QCOMPARE(m_edit->DigitCount(), 0);
-    QCOMPARE(selected(), m_edit->text().mid(partAfter == 0 ? 0 : partAfter == 1 ? 5 : 8, partAfter == 0 ? 4 : 2));
+    QCOMPARE(selected(), partText(partAfter));
 }
 
-void TestDateEdit::outOfRangeYearComesBackOnRight()
+// A typed part that makes no date stays until the part is left, then the
+// value it replaced comes back.
+void TestDateEdit::invalidPartComesBack_data()
 {
-    makeField(QStringLiteral("1999/05/05"));
-    QTest::keyClicks(m_edit, QStringLiteral("1234"));
-    QCOMPARE(m_edit->text(), QStringLiteral("1234/05/05"));
-    QCOMPARE(m_edit->InFld(), TDateEdit::ifYear);
-    QCOMPARE(selected(), QStringLiteral("1234"));
-    QCOMPARE(m_edit->SavedValue(), 1999);
-    QTest::keyClick(m_edit, Qt::Key_Right);
-    QCOMPARE(m_edit->text(), QStringLiteral("1999/05/05"));
-    QCOMPARE(m_edit->InFld(), TDateEdit::ifMonth);
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("part");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("leave"); // a key, or "focus"
+    QTest::addColumn<int>("partAfter");
+    QTest::newRow("year out of range, Right") << "1999/05/05" << 0 << "1234"
+                                              << "1234/05/05"
+                                              << "Right" << 1;
+    QTest::newRow("month 35, focus lost") << "1999/05/05" << 1 << "35"
+                                          << "1999/35/05"
+                                          << "focus" << 1;
+    QTest::newRow("April 31, Left") << "2001/04/09" << 2 << "31"
+                                    << "2001/04/31"
+                                    << "Left" << 1;
+}
+
+void TestDateEdit::invalidPartComesBack()
+{
+    QFETCH(QString, text);
+    QFETCH(int, part);
+    QFETCH(QString, keys);
+    QFETCH(QString, leave);
+    makeField(text);
+    m_edit->SetInFld(TDateEdit::TInFld(part));
+    QTest::keyClicks(m_edit, keys);
+    QTEST(m_edit->text(), "typed");
+    QCOMPARE(int(m_edit->InFld()), part);
+    QCOMPARE(selected(), partText(part));
+    if (part == 2)
+        QVERIFY(!m_edit->IsValidDate());
+    if (part == 0)
+        QCOMPARE(m_edit->SavedValue(), 1999);
+    if (leave == u"focus") {
+        QLineEdit *other = otherField();
+        other->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(other->hasFocus());
+    } else {
+        QTest::keyClick(m_edit, leave == u"Left" ? Qt::Key_Left : Qt::Key_Right);
+        QTEST(int(m_edit->InFld()), "partAfter");
+    }
+    QCOMPARE(m_edit->text(), text);
     QCOMPARE(m_edit->SavedValue(), 0);
 }
 
-void TestDateEdit::outOfRangeMonthComesBackOnFocusLoss()
-{
-    makeField(QStringLiteral("1999/05/05"));
-    auto *other = new QLineEdit(m_window);
-    other->move(20, 60);
-    other->show();
-    m_edit->SetInFld(TDateEdit::ifMonth);
-    QTest::keyClicks(m_edit, QStringLiteral("35"));
-    QCOMPARE(m_edit->text(), QStringLiteral("1999/35/05"));
-    QCOMPARE(m_edit->InFld(), TDateEdit::ifMonth);
-    other->setFocus(Qt::TabFocusReason);
-    QTRY_VERIFY(other->hasFocus());
-    QCOMPARE(m_edit->text(), QStringLiteral("1999/05/05"));
-}
-
-void TestDateEdit::dayBeyondMonthComesBackWhenLeft()
+void TestDateEdit::partKeys()
 {
     makeField(QStringLiteral("2001/04/09"));
-    m_edit->SetInFld(TDateEdit::ifDay);
-    QTest::keyClicks(m_edit, QStringLiteral("31"));
-    QCOMPARE(m_edit->text(), QStringLiteral("2001/04/31"));
-    QVERIFY(!m_edit->IsValidDate());
-    QTest::keyClick(m_edit, Qt::Key_Left);
-    QCOMPARE(m_edit->text(), QStringLiteral("2001/04/09"));
-    QCOMPARE(m_edit->InFld(), TDateEdit::ifMonth);
-}
-
-void TestDateEdit::leftAndRightWrap()
-{
-    makeField(QStringLiteral("2001/04/09"));
-    QCOMPARE(m_edit->InFld(), TDateEdit::ifYear);
-    QCOMPARE(selected(), QStringLiteral("2001"));
-    QTest::keyClick(m_edit, Qt::Key_Left);
-    QCOMPARE(m_edit->InFld(), TDateEdit::ifDay);
-    QCOMPARE(selected(), QStringLiteral("09"));
-    QTest::keyClick(m_edit, Qt::Key_Right);
-    QCOMPARE(m_edit->InFld(), TDateEdit::ifYear);
-    QTest::keyClick(m_edit, Qt::Key_Right);
-    QCOMPARE(m_edit->InFld(), TDateEdit::ifMonth);
-    QCOMPARE(selected(), QStringLiteral("04"));
-}
-
-void TestDateEdit::homeAndEnd()
-{
-    makeField(QStringLiteral("2001/04/09"));
-    QTest::keyClick(m_edit, Qt::Key_End);
-    QCOMPARE(m_edit->InFld(), TDateEdit::ifDay);
-    QTest::keyClick(m_edit, Qt::Key_Home);
-    QCOMPARE(m_edit->InFld(), TDateEdit::ifYear);
-}
-
-void TestDateEdit::otherKeysLeaveTextAlone()
-{
-    makeField(QStringLiteral("2001/04/09"));
+    // Other keys, and shortcuts that would edit the text, leave it alone.
     const QList<QPair<Qt::Key, Qt::KeyboardModifiers>> keys = {{Qt::Key_Delete, {}}, {Qt::Key_Backspace, {}},
         {Qt::Key_Space, {}}, {Qt::Key_X, Qt::ControlModifier}, {Qt::Key_V, Qt::ControlModifier},
         {Qt::Key_Z, Qt::ControlModifier}, {Qt::Key_Left, Qt::ShiftModifier}, {Qt::Key_Up, Qt::ControlModifier}};
@@ -256,6 +258,15 @@ void TestDateEdit::otherKeysLeaveTextAlone()
         QTest::keyClick(m_edit, key, mods);
         QCOMPARE(m_edit->text(), QStringLiteral("2001/04/09"));
         QCOMPARE(selected(), QStringLiteral("2001"));
+    }
+    // Left and Right wrap; Home and End go to the ends.
+    const QList<QPair<Qt::Key, TDateEdit::TInFld>> moves
+        = {{Qt::Key_Left, TDateEdit::ifDay}, {Qt::Key_Right, TDateEdit::ifYear}, {Qt::Key_Right, TDateEdit::ifMonth},
+            {Qt::Key_End, TDateEdit::ifDay}, {Qt::Key_Home, TDateEdit::ifYear}};
+    for (const auto &[key, part] : moves) {
+        QTest::keyClick(m_edit, key);
+        QCOMPARE(m_edit->InFld(), part);
+        QCOMPARE(selected(), partText(part));
     }
 }
 
@@ -272,23 +283,16 @@ void TestDateEdit::clickChoosesPart()
             continue;
         m_edit->SetInFld(pos <= 4 ? TDateEdit::ifDay : TDateEdit::ifYear);
         QTest::mouseClick(m_edit, Qt::LeftButton, {}, at);
-        const TDateEdit::TInFld expected = pos <= 4 ? TDateEdit::ifYear
-            : pos <= 7                              ? TDateEdit::ifMonth
-                                                    : TDateEdit::ifDay;
-        QCOMPARE(m_edit->InFld(), expected);
-        QCOMPARE(selected(),
-            expected == TDateEdit::ifYear        ? QStringLiteral("2001")
-                : expected == TDateEdit::ifMonth ? QStringLiteral("04")
-                                                 : QStringLiteral("09"));
+        const int expected = pos <= 4 ? 0 : pos <= 7 ? 1 : 2;
+        QCOMPARE(int(m_edit->InFld()), expected);
+        QCOMPARE(selected(), partText(expected));
     }
 }
 
 void TestDateEdit::tabSelectsCurrentPart()
 {
     makeField(QStringLiteral("2001/04/09"));
-    auto *other = new QLineEdit(m_window);
-    other->move(20, 60);
-    other->show();
+    QLineEdit *other = otherField();
     m_edit->SetInFld(TDateEdit::ifMonth);
     QTest::keyClick(m_edit, '1'); // one digit typed, then leave
     other->setFocus(Qt::TabFocusReason);
@@ -323,6 +327,8 @@ void TestDateEdit::partSetters()
     QCOMPARE(edit.text(), QStringLiteral("0005/02/28"));
 }
 
+// Stepping the year of 2000/02/29 leaves a text that is no date: reading the
+// date raises a defined error, never crashes.
 void TestDateEdit::notARealDate()
 {
     makeField(QStringLiteral("2000/02/29"));
@@ -370,42 +376,147 @@ void TestDateEdit::enterAndEscapeReachDialog()
     }
 }
 
-void TestDateEdit::altDownOpensPicker()
+void TestDateEdit::pickerOpensOnNearestRealDate_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QDate>("opened");
+    QTest::newRow("2001/02/29") << "2001/02/29" << QDate(2001, 2, 28);
+    QTest::newRow("a skipped day of 1582") << "1582/10/10" << QDate(1582, 10, 15);
+}
+
+// Alt+Down opens the picker; Escape leaves the text as it was.
+void TestDateEdit::pickerOpensOnNearestRealDate()
+{
+    QFETCH(QString, text);
+    makeField(text, 1, 2099);
+    QTest::keyClick(m_edit, Qt::Key_Down, Qt::AltModifier);
+    QPointer<TDateInDlg> dlg = picker();
+    QVERIFY(dlg);
+    QTEST(DateValueToQDate(dlg->Date()), "opened");
+    QTest::keyClick(dlg->Calendar(), Qt::Key_Escape);
+    QTRY_VERIFY(!dlg);
+    QCOMPARE(m_edit->text(), text);
+}
+
+void TestDateEdit::pickerLayoutAndKeys()
 {
     makeField(QStringLiteral("1999/02/12"));
     m_edit->SetInFld(TDateEdit::ifMonth);
     QTest::keyClicks(m_edit, QStringLiteral("3")); // incomplete typing is checked before opening
-    QTest::keyClick(m_edit, Qt::Key_Down, Qt::AltModifier);
-    QPointer<TDateInDlg> dlg = m_edit->findChild<TDateInDlg *>();
+    QTest::mouseClick(m_edit->Button(), Qt::LeftButton);
+    QPointer<TDateInDlg> dlg = picker();
     QVERIFY(dlg);
     QTRY_VERIFY(dlg->isVisible());
+    QVERIFY(!m_edit->Button()->Pressed());
     QCOMPARE(m_edit->text(), QStringLiteral("1999/03/12"));
-    QCOMPARE(DateValueToQDate(dlg->Date()), QDate(1999, 3, 12));
     QCOMPARE(dlg->Calendar()->MinYear(), 1980);
     QCOMPARE(dlg->Calendar()->MaxYear(), 2099);
+    QCOMPARE(dlg->contentsRect().size(), QSize(159, 143));
+    QCOMPARE(dlg->Calendar()->size(), QSize(159, 110));
+    QCOMPARE(dlg->Calendar()->BorderStyle(), TMonthlyCalendarEx::bsNone);
+    QVERIFY(dlg->Calendar()->Fonts()->Synchronize());
+    QCOMPARE(dlg->Calendar()->HolidayList(), DefaultHolidayLines());
+    QVERIFY(dlg->windowFlags() & Qt::FramelessWindowHint);
+    QCOMPARE(dlg->findChild<QLabel *>(QStringLiteral("PToday"))->text(), QStringLiteral("今日にする:2026/12/ 8"));
     auto *month = dlg->findChild<QLabel *>(QStringLiteral("LMonth"));
     QCOMPARE(month->text(), QStringLiteral("1999年 3月12日"));
-
-    // Arrow keys move the calendar; Enter accepts into the field.
-    QTest::keyClick(dlg->Calendar(), Qt::Key_Right);
-    QCOMPARE(month->text(), QStringLiteral("1999年 3月13日"));
+    // Keys move the calendar and the caption follows; Home goes to today.
+    const QList<QPair<Qt::Key, QString>> keys = {{Qt::Key_PageDown, QStringLiteral("1999年 4月12日")},
+        {Qt::Key_Down, QStringLiteral("1999年 4月19日")}, {Qt::Key_Right, QStringLiteral("1999年 4月20日")},
+        {Qt::Key_Home, QStringLiteral("2026年12月 8日")}, {Qt::Key_Left, QStringLiteral("2026年12月 7日")}};
+    for (const auto &[key, caption] : keys) {
+        QTest::keyClick(dlg->Calendar(), key);
+        QCOMPARE(month->text(), caption);
+    }
+    // Enter accepts into the field.
     QTest::keyClick(dlg->Calendar(), Qt::Key_Return);
     QTRY_VERIFY(!dlg);
-    QCOMPARE(m_edit->text(), QStringLiteral("1999/03/13"));
+    QCOMPARE(m_edit->text(), QStringLiteral("2026/12/07"));
     QTRY_VERIFY(m_edit->hasFocus());
 }
 
-void TestDateEdit::buttonOpensPicker()
+void TestDateEdit::monthButtonsKeepToRange()
 {
-    makeField(QStringLiteral("1999/02/12"));
-    QTest::mouseClick(m_edit->Button(), Qt::LeftButton);
-    QPointer<TDateInDlg> dlg = m_edit->findChild<TDateInDlg *>();
+    QPointer<TDateInDlg> dlg = openPicker(QStringLiteral("2099/12/10"));
+    auto *next = dlg->findChild<QToolButton *>(QStringLiteral("BtnNext"));
+    auto *prev = dlg->findChild<QToolButton *>(QStringLiteral("PrevBtn"));
+    QTest::mouseClick(next, Qt::LeftButton);
+    QCOMPARE(DateValueToQDate(dlg->Date()), QDate(2099, 12, 10));
+    QTest::mouseClick(prev, Qt::LeftButton);
+    QCOMPARE(DateValueToQDate(dlg->Date()), QDate(2099, 11, 10));
+    dlg->setDate(EncodeDate(1901, 1, 31));
+    QTest::mouseClick(prev, Qt::LeftButton);
+    QCOMPARE(DateValueToQDate(dlg->Date()), QDate(1901, 1, 31));
+    QTest::mouseClick(next, Qt::LeftButton);
+    QCOMPARE(DateValueToQDate(dlg->Date()), QDate(1901, 2, 28));
+    dlg->CloseCancel();
+}
+
+void TestDateEdit::pickerCloses_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("Escape cancels") << "escape"
+                                    << "1999/02/12";
+    QTest::newRow("a press outside cancels") << "outside"
+                                             << "1999/02/12";
+    QTest::newRow("losing activation cancels") << "deactivate"
+                                               << "1999/02/12";
+    QTest::newRow("double click on a neighbour day accepts") << "dclick"
+                                                             << "1999/03/02";
+}
+
+// Each way out frees the popup and gives the focus back to the field.
+void TestDateEdit::pickerCloses()
+{
+    QFETCH(QString, how);
+    QPointer<TDateInDlg> dlg = openPicker(QStringLiteral("1999/02/12"));
     QVERIFY(dlg);
-    QVERIFY(!m_edit->Button()->Pressed());
-    QTest::keyClick(dlg->Calendar(), Qt::Key_Escape);
+    QSignalSpy accepted(dlg.data(), &TDateInDlg::DateAccepted);
+    TMonthlyCalendarEx *cal = dlg->Calendar();
+    QTest::keyClick(cal, Qt::Key_Right);
+    if (how == u"escape") {
+        QTest::keyClick(cal, Qt::Key_Escape);
+    } else if (how == u"outside") {
+        // The popup grabs the mouse, so it gets the press.
+        QTest::mouseClick(dlg, Qt::LeftButton, {}, QPoint(dlg->width() + 20, 10));
+    } else if (how == u"deactivate") {
+        QEvent deactivate(QEvent::WindowDeactivate);
+        QCoreApplication::sendEvent(dlg, &deactivate);
+    } else {
+        const int offset = YmdToJulius(1999, 3, 2) - cal->FirstCellJulius();
+        const QPoint at = cal->CellRect(offset % 7, offset / 7 + 1).center() + cal->contentsRect().topLeft();
+        QTest::mouseDClick(cal, Qt::LeftButton, {}, at);
+    }
     QTRY_VERIFY(!dlg);
-    QCOMPARE(m_edit->text(), QStringLiteral("1999/02/12"));
+    QCOMPARE(accepted.count(), how == u"dclick" ? 1 : 0);
+    QTEST(m_edit->text(), "text");
     QTRY_VERIFY(m_edit->hasFocus());
+}
+
+void TestDateEdit::todayLine_data()
+{
+    QTest::addColumn<int>("maxYear");
+    QTest::addColumn<QDate>("accepted");
+    QTest::newRow("today in range") << 2099 << QDate(2026, 12, 8);
+    QTest::newRow("today beyond MaxYear") << 2020 << QDate(1999, 2, 12);
+}
+
+void TestDateEdit::todayLine()
+{
+    QFETCH(int, maxYear);
+    QPointer<TDateInDlg> dlg = openPicker(QStringLiteral("1999/02/12"), 1901, maxYear);
+    QSignalSpy spy(dlg.data(), &TDateInDlg::DateAccepted);
+    auto *today = dlg->findChild<QLabel *>(QStringLiteral("PToday"));
+    // A single click moves to today (when allowed) but keeps the popup open.
+    QTest::mouseClick(today, Qt::LeftButton);
+    QVERIFY(dlg);
+    QCOMPARE(spy.count(), 0);
+    dlg->setDate(EncodeDate(1999, 2, 12));
+    QTest::mouseDClick(today, Qt::LeftButton);
+    QCOMPARE(spy.count(), 1);
+    QTEST(DateValueToQDate(spy.first().first().toDouble()), "accepted");
+    QTRY_VERIFY(!dlg);
 }
 
 void TestDateEdit::pickerPlacement_data()
@@ -416,6 +527,7 @@ void TestDateEdit::pickerPlacement_data()
     QTest::newRow("past the right edge") << "right";
 }
 
+// Below the field, above it when there is no room, never beyond the screen's sides.
 void TestDateEdit::pickerPlacement()
 {
     QFETCH(QString, where);
@@ -429,7 +541,7 @@ void TestDateEdit::pickerPlacement()
         m_window->move(screen.right() - 60, screen.top() + 100);
     QTRY_VERIFY(m_window->isVisible());
     m_edit->ButtonClick();
-    TDateInDlg *dlg = m_edit->findChild<TDateInDlg *>();
+    TDateInDlg *dlg = picker();
     QVERIFY(dlg);
     const QRect field(m_edit->mapToGlobal(QPoint(0, 0)), m_edit->size());
     const QRect popup = dlg->frameGeometry();
@@ -437,25 +549,40 @@ void TestDateEdit::pickerPlacement()
     QVERIFY(popup.right() <= screen.right());
     if (where == u"bottom") {
         QCOMPARE(popup.bottom(), field.top() - 1);
+        QCOMPARE(popup.right(), field.right()); // right edges line up
     } else {
         QCOMPARE(popup.top(), field.bottom() + 1);
     }
-    if (where == u"bottom")
-        QCOMPARE(popup.right(), field.right()); // right edges line up
     dlg->CloseCancel();
 }
 
-void TestDateEdit::pickerOnImpossibleText()
+// Set TIDEMARK_SHOTS to a folder to look at the pictures.
+void TestDateEdit::screenshots()
 {
-    makeField(QStringLiteral("2000/02/29"));
-    QTest::keyClick(m_edit, Qt::Key_Up); // 2001/02/29
-    QTest::keyClick(m_edit, Qt::Key_Down, Qt::AltModifier);
-    QPointer<TDateInDlg> dlg = m_edit->findChild<TDateInDlg *>();
-    QVERIFY(dlg);
-    QCOMPARE(DateValueToQDate(dlg->Date()), QDate(2001, 2, 28));
-    QTest::keyClick(dlg->Calendar(), Qt::Key_Escape);
-    QTRY_VERIFY(!dlg);
-    QCOMPARE(m_edit->text(), QStringLiteral("2001/02/29"));
+    const QString dir = qEnvironmentVariable("TIDEMARK_SHOTS");
+    if (dir.isEmpty())
+        QSKIP("TIDEMARK_SHOTS not set");
+    QDir().mkpath(dir);
+    for (const char *text : {"1999/10/11", "2000/03/08", "2000/09/23", "2015/02/10", "2026/12/08"}) {
+        TDateInDlg *dlg = openPicker(QString::fromLatin1(text));
+        QVERIFY(dlg->grab().save(
+            dir + QStringLiteral("/picker-") + QString::fromLatin1(text).replace(u'/', u'-') + ".png"));
+        dlg->CloseCancel();
+        QVERIFY(m_edit->grab().save(dir + QStringLiteral("/dateedit.png")));
+        m_edit->Button()->setPressed(true);
+        QVERIFY(m_edit->grab().save(dir + QStringLiteral("/dateedit-pressed.png")));
+        delete m_window;
+    }
+    for (bool switches : {false, true}) {
+        TMonthlyCalendar cal;
+        cal.resize(220, 160);
+        cal.setHolidayList(DefaultHolidayLines());
+        cal.SelectDate(2015, 2, 11);
+        cal.setFirstRowFirstDay(switches);
+        cal.setLastRowLastDay(switches);
+        cal.setShowNeighbor(true);
+        QVERIFY(cal.grab().save(dir + QStringLiteral("/calendar-2015-02-switches-%1.png").arg(switches)));
+    }
 }
 
 QTEST_MAIN(TestDateEdit)

@@ -4,7 +4,6 @@
 #include "settings/SettingsFile.h"
 
 #include <QDialog>
-#include <QFile>
 #include <QHeaderView>
 #include <QMainWindow>
 #include <QScreen>
@@ -30,14 +29,13 @@ public:
 struct MainForm
 {
     QMainWindow window;
-    SortingTree *list;
+    SortingTree *list = new SortingTree;
     TSaveWindowPos *pos;
 
     MainForm()
     {
         window.setObjectName(QStringLiteral("ListForm"));
         window.resize(602, 372);
-        list = new SortingTree;
         list->setObjectName(QStringLiteral("DataList"));
         list->setColumnCount(7);
         const int widths[] = {135, 50, 75, 100, 75, 75, 75};
@@ -62,352 +60,258 @@ QRect centred(QSize size)
     return QRect(QPoint((screen.width() - size.width()) / 2, (screen.height() - size.height()) / 2), size);
 }
 
-} // namespace
-
-class TestSaveWindowPos : public QObject
-{
-    Q_OBJECT
-
-private Q_SLOTS:
-    void init();
-
-    void firstStartCentres();
-    void cycleWritesExactKeys();
-    void cycleRestoresEverything();
-    void maximizedKeepsNormalRectangle();
-    void minimizedReopensNormal();
-    void minimizedWithResumeIconic();
-    void dialogKeepsDesignedSize();
-    void wrongFieldCountCountsAsAbsent_data();
-    void wrongFieldCountCountsAsAbsent();
-    void nonNumericFieldKeepsCurrentValue();
-    void fewerColumnWidthsSetOnlyThose();
-    void sortNeedsExactlyTwoFields_data();
-    void sortNeedsExactlyTwoFields();
-    void undockedDockValueRestoresSizes();
-    void dialogSavesOnCancelToo();
-    void pageControlIndex_data();
-    void pageControlIndex();
-    void unreachablePositionIsCentred();
-    void restoresAtFirstShowWhenNotCalled();
-    void extraPart();
-
-private:
-    QByteArray iniText() const;
-    void writeKey(const QString &key, const QString &value);
-    QString readKey(const QString &key) const;
-
-    std::unique_ptr<TestEnvironment> m_env;
-};
-
-void TestSaveWindowPos::init()
-{
-    m_env = std::make_unique<TestEnvironment>();
-    m_env->resetSettings();
-}
-
-QByteArray TestSaveWindowPos::iniText() const
-{
-    QFile file(m_env->settingsPath());
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-void TestSaveWindowPos::writeKey(const QString &key, const QString &value)
+void writeKey(const QString &key, const QString &value)
 {
     QVERIFY(Settings().writeString(QStringLiteral("WindowPos"), key, value));
 }
 
-QString TestSaveWindowPos::readKey(const QString &key) const
+QString readKey(const QString &key)
 {
     return Settings().readString(QStringLiteral("WindowPos"), key, QStringLiteral("<none>"));
 }
 
-void TestSaveWindowPos::firstStartCentres()
-{
-    QVERIFY(!QFile::exists(m_env->settingsPath()));
-    MainForm form;
-    form.pos->RestorePlacement();
-    QCOMPARE(form.window.geometry(), centred(QSize(602, 372)));
-    QCOMPARE(form.window.windowState(), Qt::WindowNoState);
-    QCOMPARE(form.widths(), (QList<int> {135, 50, 75, 100, 75, 75, 75}));
-}
+} // namespace
 
-void TestSaveWindowPos::cycleWritesExactKeys()
+// Window placement, column widths, sort order and pages kept in "WindowPos".
+class TestSaveWindowPos : public QObject
 {
-    MainForm form;
-    form.pos->RestorePlacement();
-    form.window.setGeometry(10, 20, 500, 300);
-    form.list->setColumnWidth(2, 90);
-    form.list->sortMode = 1;
-    form.list->sortColumn = 3;
-    form.window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form.window));
-    form.window.close();
+    Q_OBJECT
 
-    const QByteArray ini = iniText();
-    QVERIFY2(ini.contains("[WindowPos]"), ini);
-    QVERIFY2(ini.contains("\nListForm=0,-1,-1,-1,-1,10,20,510,320"), ini);
-    QVERIFY2(ini.contains("\nListForm.Dock=,500,300,500,300,10,20,500,300"), ini);
-    QVERIFY2(ini.contains("\nListForm.DataList=135,50,90,100,75,75,75"), ini);
-    QVERIFY2(ini.contains("\nListForm.DataList.Sort=1,3"), ini);
-}
+    std::unique_ptr<TestEnvironment> m_env;
 
-void TestSaveWindowPos::cycleRestoresEverything()
-{
+private Q_SLOTS:
+    void init()
+    {
+        m_env = std::make_unique<TestEnvironment>();
+        m_env->resetSettings();
+    }
+
+    void restoredRect_data()
+    {
+        QTest::addColumn<QString>("stored"); // empty: no key
+        QTest::addColumn<QRect>("rect");
+        const QRect centre = centred(QSize(602, 372));
+        QTest::newRow("first start") << QString() << centre;
+        QTest::newRow("eight fields") << "0,-1,-1,-1,-1,10,20,510" << centre;
+        QTest::newRow("ten fields") << "0,-1,-1,-1,-1,10,20,510,320,7" << centre;
+        QTest::newRow("empty") << "" << centre;
+        QTest::newRow("no screen shows it") << "0,-1,-1,-1,-1,9000,9000,9602,9372" << centre;
+        QTest::newRow("non-numeric fields keep the current value")
+            << "0,-1,-1,-1,-1,x,20,y,320" << QRect(5, 20, 602, 300);
+        QTest::newRow("zero size keeps the current size") << "0,-1,-1,-1,-1,70,80,70,80" << QRect(70, 80, 602, 372);
+        QTest::newRow("minimized reopens normal") << "1,-1,-1,-1,-1,70,80,470,380" << QRect(70, 80, 400, 300);
+    }
+    void restoredRect()
+    {
+        QFETCH(QString, stored);
+        if (!stored.isNull())
+            writeKey(QStringLiteral("ListForm"), stored);
+        MainForm form;
+        form.window.setGeometry(5, 6, 602, 372);
+        form.pos->RestorePlacement();
+        QTEST(form.window.geometry(), "rect");
+        QCOMPARE(form.window.windowState(), Qt::WindowNoState);
+        QCOMPARE(form.widths(), (QList<int> {135, 50, 75, 100, 75, 75, 75}));
+    }
+
+    void minimizedWithResumeIconic()
+    {
+        writeKey(QStringLiteral("ListForm"), QStringLiteral("1,-1,-1,-1,-1,70,80,470,380"));
+        MainForm form;
+        form.pos->setResumeIconic(true);
+        form.pos->RestorePlacement();
+        QVERIFY(form.window.windowState().testFlag(Qt::WindowMinimized));
+    }
+
+    void cycleWritesAndRestoresEverything()
+    {
+        {
+            MainForm form;
+            form.pos->RestorePlacement();
+            form.window.setGeometry(10, 20, 500, 300);
+            form.list->setColumnWidth(2, 90);
+            form.list->setColumnWidth(6, 33);
+            form.list->sortMode = 1;
+            form.list->sortColumn = 3;
+            form.window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&form.window));
+            form.window.close();
+        }
+        QCOMPARE(readKey(QStringLiteral("ListForm")), QStringLiteral("0,-1,-1,-1,-1,10,20,510,320"));
+        QCOMPARE(readKey(QStringLiteral("ListForm.Dock")), QStringLiteral(",500,300,500,300,10,20,500,300"));
+        QCOMPARE(readKey(QStringLiteral("ListForm.DataList")), QStringLiteral("135,50,90,100,75,75,33"));
+        QCOMPARE(readKey(QStringLiteral("ListForm.DataList.Sort")), QStringLiteral("1,3"));
+        MainForm again;
+        again.pos->RestorePlacement();
+        QCOMPARE(again.window.geometry(), QRect(10, 20, 500, 300));
+        QCOMPARE(again.widths(), (QList<int> {135, 50, 90, 100, 75, 75, 33}));
+        QCOMPARE(again.list->sortMode, 1);
+        QCOMPARE(again.list->sortColumn, 3);
+    }
+
+    void maximizedKeepsNormalRectangle()
+    {
+        {
+            MainForm form;
+            form.pos->RestorePlacement();
+            form.window.setGeometry(50, 60, 400, 250);
+            form.window.showMaximized();
+            QTRY_VERIFY(form.window.isMaximized());
+            form.window.close();
+        }
+        QCOMPARE(readKey(QStringLiteral("ListForm")), QStringLiteral("2,-1,-1,-1,-1,50,60,450,310"));
+        MainForm again;
+        again.pos->RestorePlacement();
+        QVERIFY(again.window.windowState().testFlag(Qt::WindowMaximized));
+        again.window.show();
+        QTRY_VERIFY(again.window.isMaximized());
+        again.window.showNormal();
+        QTRY_COMPARE(again.window.geometry(), QRect(50, 60, 400, 250));
+    }
+
+    void columnWidths()
     {
         MainForm form;
+        const QList<QPair<QString, QList<int>>> cases = {{"111,122,133", {111, 122, 133, 100, 75, 75, 75}},
+            {"41,42,43,44,45,46,47,48,49", {41, 42, 43, 44, 45, 46, 47}}, // extra widths ignored
+            {"60,,x,61", {60, 42, 43, 61, 45, 46, 47}}}; // unreadable ones keep the current width
+        for (const auto &[stored, widths] : cases) {
+            writeKey(QStringLiteral("ListForm.DataList"), stored);
+            form.pos->RestorePlacement();
+            QCOMPARE(form.widths(), widths);
+        }
+    }
+
+    void sortNeedsExactlyTwoFields_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("column");
+        QTest::newRow("two") << "1,4" << 1 << 4;
+        QTest::newRow("one") << "1" << 0 << 2;
+        QTest::newRow("three") << "1,4,5" << 0 << 2;
+        QTest::newRow("bad mode") << "z,4" << 0 << 4;
+    }
+    void sortNeedsExactlyTwoFields()
+    {
+        QFETCH(QString, value);
+        writeKey(QStringLiteral("ListForm.DataList.Sort"), value);
+        MainForm form;
+        form.list->sortColumn = 2;
         form.pos->RestorePlacement();
-        form.window.setGeometry(30, 40, 450, 280);
-        form.list->setColumnWidth(0, 200);
-        form.list->setColumnWidth(6, 33);
-        form.list->sortMode = 1;
-        form.list->sortColumn = 5;
+        QTEST(form.list->sortMode, "mode");
+        QTEST(form.list->sortColumn, "column");
+    }
+
+    void undockedDockValueRestoresSizes()
+    {
+        writeKey(QStringLiteral("ListForm.Dock"), QStringLiteral(",111,222,333,444,1,2,3,4"));
+        MainForm form;
+        form.pos->RestorePlacement();
+        QCOMPARE(form.pos->LRDockWidth(), 111);
+        QCOMPARE(form.pos->TBDockHeight(), 222);
+        QCOMPARE(form.pos->UndockWidth(), 333);
+        QCOMPARE(form.pos->UndockHeight(), 444);
+        // Not docked anywhere: the window keeps its own placement.
+        QCOMPARE(form.window.size(), QSize(602, 372));
         form.window.show();
         form.window.close();
+        QVERIFY(readKey(QStringLiteral("ListForm.Dock")).startsWith(QStringLiteral(",111,222,333,444,")));
     }
-    MainForm again;
-    again.pos->RestorePlacement();
-    QCOMPARE(again.window.geometry(), QRect(30, 40, 450, 280));
-    QCOMPARE(again.widths(), (QList<int> {200, 50, 75, 100, 75, 75, 33}));
-    QCOMPARE(again.list->sortMode, 1);
-    QCOMPARE(again.list->sortColumn, 5);
-}
 
-void TestSaveWindowPos::maximizedKeepsNormalRectangle()
-{
+    void dialogs()
     {
-        MainForm form;
-        form.pos->RestorePlacement();
-        form.window.setGeometry(50, 60, 400, 250);
-        form.window.showMaximized();
-        QTRY_VERIFY(form.window.isMaximized());
-        form.window.close();
+        // A dialog keeps its designed size and saves on OK and on Cancel alike.
+        writeKey(QStringLiteral("DetailDlg"), QStringLiteral("0,-1,-1,-1,-1,15,25,615,525"));
+        for (bool accept : {true, false}) {
+            QDialog dialog;
+            dialog.setObjectName(QStringLiteral("DetailDlg"));
+            dialog.resize(300, 200);
+            TSaveWindowPos pos(&dialog);
+            pos.RestorePlacement();
+            if (accept)
+                QCOMPARE(dialog.geometry(), QRect(15, 25, 300, 200));
+            dialog.setGeometry(12 + int(accept), 34, 300, 200);
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            if (accept)
+                dialog.accept();
+            else
+                QTest::keyClick(&dialog, Qt::Key_Escape);
+            QVERIFY(dialog.isHidden());
+            QCOMPARE(readKey(QStringLiteral("DetailDlg")),
+                QStringLiteral("0,-1,-1,-1,-1,%1,34,%2,234").arg(12 + int(accept)).arg(312 + int(accept)));
+        }
     }
-    QCOMPARE(readKey(QStringLiteral("ListForm")), QStringLiteral("2,-1,-1,-1,-1,50,60,450,310"));
 
-    MainForm again;
-    again.pos->RestorePlacement();
-    QVERIFY(again.window.windowState().testFlag(Qt::WindowMaximized));
-    again.window.show();
-    QTRY_VERIFY(again.window.isMaximized());
-    again.window.showNormal();
-    QTRY_COMPARE(again.window.geometry(), QRect(50, 60, 400, 250));
-}
-
-void TestSaveWindowPos::minimizedReopensNormal()
-{
-    writeKey(QStringLiteral("ListForm"), QStringLiteral("1,-1,-1,-1,-1,70,80,470,380"));
-    MainForm form;
-    form.pos->RestorePlacement();
-    QVERIFY(!form.window.windowState().testFlag(Qt::WindowMinimized));
-    QCOMPARE(form.window.geometry(), QRect(70, 80, 400, 300));
-}
-
-void TestSaveWindowPos::minimizedWithResumeIconic()
-{
-    writeKey(QStringLiteral("ListForm"), QStringLiteral("1,-1,-1,-1,-1,70,80,470,380"));
-    MainForm form;
-    form.pos->setResumeIconic(true);
-    form.pos->RestorePlacement();
-    QVERIFY(form.window.windowState().testFlag(Qt::WindowMinimized));
-}
-
-void TestSaveWindowPos::dialogKeepsDesignedSize()
-{
-    writeKey(QStringLiteral("OptionDlg"), QStringLiteral("0,-1,-1,-1,-1,15,25,615,525"));
-    QDialog dialog;
-    dialog.setObjectName(QStringLiteral("OptionDlg"));
-    dialog.resize(320, 200);
-    TSaveWindowPos pos(&dialog);
-    pos.RestorePlacement();
-    QCOMPARE(dialog.geometry(), QRect(15, 25, 320, 200));
-}
-
-void TestSaveWindowPos::wrongFieldCountCountsAsAbsent_data()
-{
-    QTest::addColumn<QString>("value");
-    QTest::newRow("eight") << "0,-1,-1,-1,-1,10,20,510";
-    QTest::newRow("ten") << "0,-1,-1,-1,-1,10,20,510,320,7";
-    QTest::newRow("empty") << "";
-}
-
-void TestSaveWindowPos::wrongFieldCountCountsAsAbsent()
-{
-    QFETCH(QString, value);
-    writeKey(QStringLiteral("ListForm"), value);
-    MainForm form;
-    form.pos->RestorePlacement();
-    QCOMPARE(form.window.geometry(), centred(QSize(602, 372)));
-}
-
-void TestSaveWindowPos::nonNumericFieldKeepsCurrentValue()
-{
-    writeKey(QStringLiteral("ListForm"), QStringLiteral("0,-1,-1,-1,-1,x,20,y,320"));
-    MainForm form;
-    form.window.setGeometry(5, 6, 300, 200);
-    form.pos->RestorePlacement();
-    // left falls back to 5, right to 5 + 300.
-    QCOMPARE(form.window.geometry(), QRect(5, 20, 300, 300));
-}
-
-void TestSaveWindowPos::fewerColumnWidthsSetOnlyThose()
-{
-    writeKey(QStringLiteral("ListForm.DataList"), QStringLiteral("111,122,133"));
-    MainForm form;
-    form.pos->RestorePlacement();
-    QCOMPARE(form.widths(), (QList<int> {111, 122, 133, 100, 75, 75, 75}));
-
-    writeKey(QStringLiteral("ListForm.DataList"), QStringLiteral("41,42,43,44,45,46,47,48,49"));
-    form.pos->RestorePlacement();
-    QCOMPARE(form.widths(), (QList<int> {41, 42, 43, 44, 45, 46, 47}));
-
-    writeKey(QStringLiteral("ListForm.DataList"), QStringLiteral("60,,x,61"));
-    form.pos->RestorePlacement();
-    QCOMPARE(form.widths(), (QList<int> {60, 42, 43, 61, 45, 46, 47}));
-}
-
-void TestSaveWindowPos::sortNeedsExactlyTwoFields_data()
-{
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<int>("column");
-    QTest::newRow("two") << "1,4" << 1 << 4;
-    QTest::newRow("one") << "1" << 0 << 2;
-    QTest::newRow("three") << "1,4,5" << 0 << 2;
-    QTest::newRow("bad mode") << "z,4" << 0 << 4;
-}
-
-void TestSaveWindowPos::sortNeedsExactlyTwoFields()
-{
-    QFETCH(QString, value);
-    QFETCH(int, mode);
-    QFETCH(int, column);
-    writeKey(QStringLiteral("ListForm.DataList.Sort"), value);
-    MainForm form;
-    form.list->sortColumn = 2;
-    form.pos->RestorePlacement();
-    QCOMPARE(form.list->sortMode, mode);
-    QCOMPARE(form.list->sortColumn, column);
-}
-
-void TestSaveWindowPos::undockedDockValueRestoresSizes()
-{
-    writeKey(QStringLiteral("ListForm.Dock"), QStringLiteral(",111,222,333,444,1,2,3,4"));
-    MainForm form;
-    form.pos->RestorePlacement();
-    QCOMPARE(form.pos->LRDockWidth(), 111);
-    QCOMPARE(form.pos->TBDockHeight(), 222);
-    QCOMPARE(form.pos->UndockWidth(), 333);
-    QCOMPARE(form.pos->UndockHeight(), 444);
-    // Not docked anywhere: the window keeps its own placement.
-    QCOMPARE(form.window.size(), QSize(602, 372));
-    form.window.show();
-    form.window.close();
-    QVERIFY(readKey(QStringLiteral("ListForm.Dock")).startsWith(QStringLiteral(",111,222,333,444,")));
-}
-
-void TestSaveWindowPos::dialogSavesOnCancelToo()
-{
-    for (bool accept : {true, false}) {
-        m_env->resetSettings();
+    void pageControlIndex_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("initial");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("second") << "1" << 0 << 1;
+        QTest::newRow("missing gives first") << "" << 2 << 0;
+        QTest::newRow("beyond pages") << "7" << 2 << 2;
+        QTest::newRow("negative") << "-1" << 2 << 2;
+    }
+    void pageControlIndex()
+    {
+        QFETCH(QString, stored);
+        QFETCH(int, initial);
+        if (!stored.isEmpty())
+            writeKey(QStringLiteral("OptionDlg.PCOption"), stored);
         QDialog dialog;
-        dialog.setObjectName(QStringLiteral("DetailDlg"));
-        dialog.resize(300, 200);
+        dialog.setObjectName(QStringLiteral("OptionDlg"));
+        auto *pages = new QTabWidget(&dialog);
+        pages->setObjectName(QStringLiteral("PCOption"));
+        for (int i = 0; i < 3; ++i)
+            pages->addTab(new QWidget, QString::number(i));
+        pages->setCurrentIndex(initial);
         TSaveWindowPos pos(&dialog);
         pos.RestorePlacement();
-        dialog.setGeometry(12 + int(accept), 34, 300, 200);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        if (accept)
-            dialog.accept();
-        else
-            QTest::keyClick(&dialog, Qt::Key_Escape);
-        QVERIFY(dialog.isHidden());
-        QCOMPARE(readKey(QStringLiteral("DetailDlg")),
-            QStringLiteral("0,-1,-1,-1,-1,%1,34,%2,234").arg(12 + int(accept)).arg(312 + int(accept)));
+        QTEST(pages->currentIndex(), "expected");
+        pages->setCurrentIndex(2);
+        pos.SavePlacement();
+        QCOMPARE(readKey(QStringLiteral("OptionDlg.PCOption")), QStringLiteral("2"));
     }
-}
 
-void TestSaveWindowPos::pageControlIndex_data()
-{
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<int>("initial");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("second") << "1" << 0 << 1;
-    QTest::newRow("missing gives first") << "" << 2 << 0;
-    QTest::newRow("beyond pages") << "7" << 2 << 2;
-    QTest::newRow("negative") << "-1" << 2 << 2;
-}
-
-void TestSaveWindowPos::pageControlIndex()
-{
-    QFETCH(QString, stored);
-    QFETCH(int, initial);
-    QFETCH(int, expected);
-    if (!stored.isEmpty())
-        writeKey(QStringLiteral("OptionDlg.PCOption"), stored);
-    QDialog dialog;
-    dialog.setObjectName(QStringLiteral("OptionDlg"));
-    auto *pages = new QTabWidget(&dialog);
-    pages->setObjectName(QStringLiteral("PCOption"));
-    for (int i = 0; i < 3; ++i)
-        pages->addTab(new QWidget, QString::number(i));
-    pages->setCurrentIndex(initial);
-    TSaveWindowPos pos(&dialog);
-    pos.RestorePlacement();
-    QCOMPARE(pages->currentIndex(), expected);
-
-    pages->setCurrentIndex(2);
-    pos.SavePlacement();
-    QCOMPARE(readKey(QStringLiteral("OptionDlg.PCOption")), QStringLiteral("2"));
-}
-
-void TestSaveWindowPos::unreachablePositionIsCentred()
-{
-    writeKey(QStringLiteral("ListForm"), QStringLiteral("0,-1,-1,-1,-1,9000,9000,9602,9372"));
-    MainForm form;
-    form.pos->RestorePlacement();
-    QCOMPARE(form.window.geometry(), centred(QSize(602, 372)));
-}
-
-void TestSaveWindowPos::restoresAtFirstShowWhenNotCalled()
-{
-    writeKey(QStringLiteral("ListForm"), QStringLiteral("0,-1,-1,-1,-1,40,50,440,350"));
-    writeKey(QStringLiteral("ListForm.DataList"), QStringLiteral("60"));
-    MainForm form;
-    QVERIFY(!form.pos->restored());
-    form.window.show();
-    QVERIFY(form.pos->restored());
-    QCOMPARE(form.window.geometry(), QRect(40, 50, 400, 300));
-    QCOMPARE(form.list->columnWidth(0), 60);
-    // A second show restores nothing again.
-    form.window.hide();
-    form.list->setColumnWidth(0, 70);
-    form.window.show();
-    QCOMPARE(form.list->columnWidth(0), 70);
-}
-
-void TestSaveWindowPos::extraPart()
-{
-    QString state = QStringLiteral("abc");
-    QString restored = QStringLiteral("<not called>");
+    void restoresAtFirstShowWhenNotCalled()
     {
+        writeKey(QStringLiteral("ListForm"), QStringLiteral("0,-1,-1,-1,-1,40,50,440,350"));
+        writeKey(QStringLiteral("ListForm.DataList"), QStringLiteral("60"));
         MainForm form;
-        form.pos->addPart(
-            QStringLiteral("Splitter"), [&] { return state; }, [&](const QString &v) { restored = v; });
-        form.pos->RestorePlacement();
-        QCOMPARE(restored, QString());
-        form.pos->SavePlacement();
+        QVERIFY(!form.pos->restored());
+        form.window.show();
+        QVERIFY(form.pos->restored());
+        QCOMPARE(form.window.geometry(), QRect(40, 50, 400, 300));
+        QCOMPARE(form.list->columnWidth(0), 60);
+        // A second show restores nothing again.
+        form.window.hide();
+        form.list->setColumnWidth(0, 70);
+        form.window.show();
+        QCOMPARE(form.list->columnWidth(0), 70);
     }
-    QCOMPARE(readKey(QStringLiteral("ListForm.Splitter")), QStringLiteral("abc"));
-    MainForm again;
-    again.pos->addPart(
-        QStringLiteral("Splitter"), [] { return QString(); }, [&](const QString &v) { restored = v; });
-    again.pos->RestorePlacement();
-    QCOMPARE(restored, QStringLiteral("abc"));
-}
+
+    void extraPart()
+    {
+        QString restored = QStringLiteral("<not called>");
+        {
+            MainForm form;
+            form.pos->addPart(
+                QStringLiteral("Splitter"), [] { return QStringLiteral("abc"); },
+                [&](const QString &v) { restored = v; });
+            form.pos->RestorePlacement();
+            QCOMPARE(restored, QString());
+            form.pos->SavePlacement();
+        }
+        QCOMPARE(readKey(QStringLiteral("ListForm.Splitter")), QStringLiteral("abc"));
+        MainForm again;
+        again.pos->addPart(
+            QStringLiteral("Splitter"), [] { return QString(); }, [&](const QString &v) { restored = v; });
+        again.pos->RestorePlacement();
+        QCOMPARE(restored, QStringLiteral("abc"));
+    }
+};
 
 QTEST_MAIN(TestSaveWindowPos)
 #include "tst_savewindowpos.moc"

@@ -2,172 +2,144 @@
 #include "settings/SettingsFile.h"
 
 #include <QDir>
-
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
+// The INI file: every call goes straight to disk and leaves other lines alone.
 class TestSettingsFile : public QObject
 {
     Q_OBJECT
 
-private Q_SLOTS:
-    void init();
-
-    void missingFileGivesDefaults();
-    void integerReads_data();
-    void integerReads();
-    void writesGoStraightToDisk();
-    void keepsOtherLinesByteForByte();
-    void caseInsensitiveNames();
-    void commaSeparatedValueIsOneText();
-    void legacyShiftJisValue();
-    void deleteAndErase();
-    void unwritableLocationKeepsOldFile();
-    void everyProgramSharesOneFile();
-
-private:
-    QByteArray contents() const;
-    void setContents(const QByteArray &bytes);
+    QByteArray contents() const
+    {
+        QFile f(m_path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    void setContents(const QByteArray &bytes)
+    {
+        QFile f(m_path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    static QString s(const char *text) { return QString::fromUtf8(text); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_path;
+
+private Q_SLOTS:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_path = m_dir->filePath(QStringLiteral("t.ini"));
+    }
+
+    void missingFileGivesDefaults()
+    {
+        SettingsFile f(m_path);
+        QCOMPARE(f.readInteger(s("Option"), s("DockPort"), 1), 1);
+        QCOMPARE(f.readBool(s("Option"), s("RupAutoOpen"), true), true);
+        QCOMPARE(f.readString(s("Option"), s("RupFileName"), s("x")), s("x"));
+        QVERIFY(!QFile::exists(m_path));
+    }
+
+    void integerReads_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<int>("integer");
+        QTest::addColumn<bool>("boolean");
+        QTest::newRow("one") << QByteArray("1") << 1 << true;
+        QTest::newRow("zero") << QByteArray("0") << 0 << false;
+        QTest::newRow("negative") << QByteArray("-12") << -12 << true;
+        QTest::newRow("spaces") << QByteArray("  42 ") << 42 << true;
+        QTest::newRow("not a number") << QByteArray("abc") << 99 << false;
+        QTest::newRow("empty") << QByteArray("") << 99 << false;
+        QTest::newRow("trailing garbage") << QByteArray("12x") << 99 << false;
+    }
+    void integerReads()
+    {
+        QFETCH(QByteArray, stored);
+        setContents("[Option]\nValue=" + stored + "\n");
+        SettingsFile f(m_path);
+        QTEST(f.readInteger(s("Option"), s("Value"), 99), "integer");
+        QTEST(f.readBool(s("Option"), s("Value"), false), "boolean");
+    }
+
+    void writesGoStraightToDisk()
+    {
+        SettingsFile f(m_path);
+        QVERIFY(f.writeInteger(s("Option"), s("Speed"), 8));
+        QVERIFY(f.writeBool(s("Option"), s("RupAutoOpen"), true));
+        QVERIFY(f.writeString(s("CSVOption"), s("CRChar"), s("LF")));
+        QVERIFY(f.writeInteger(s("Option"), s("Speed"), 9));
+        // A value with commas is one text, not a list.
+        QVERIFY(f.writeString(s("WindowPos"), s("ListForm"), s("0,10,20")));
+        QCOMPARE(contents(),
+            QByteArray(
+                "[Option]\nSpeed=9\nRupAutoOpen=1\n\n[CSVOption]\nCRChar=LF\n\n[WindowPos]\nListForm=0,10,20\n"));
+        SettingsFile other(m_path);
+        QCOMPARE(other.readInteger(s("Option"), s("Speed"), 0), 9);
+        QCOMPARE(other.readString(s("WindowPos"), s("ListForm"), QString()), s("0,10,20"));
+    }
+
+    void keepsOtherLinesByteForByte()
+    {
+        setContents("; comment\r\n[A]\r\nx = 1\r\n\r\n[B]\r\ny=2\r\n");
+        SettingsFile f(m_path);
+        QVERIFY(f.writeString(s("A"), s("z"), s("3")));
+        QCOMPARE(contents(), QByteArray("; comment\r\n[A]\r\nx = 1\r\nz=3\r\n\r\n[B]\r\ny=2\r\n"));
+        QCOMPARE(f.readInteger(s("A"), s("x"), 0), 1);
+    }
+
+    void caseInsensitiveNames()
+    {
+        setContents("[windowpos]\nLISTFORM=1,2\n");
+        SettingsFile f(m_path);
+        QCOMPARE(f.readString(s("WindowPos"), s("ListForm"), QString()), s("1,2"));
+        QVERIFY(f.writeString(s("WindowPos"), s("ListForm"), s("3,4")));
+        QCOMPARE(contents(), QByteArray("[windowpos]\nListForm=3,4\n"));
+    }
+
+    void legacyShiftJisValue()
+    {
+        setContents("[Option]\nRupFileName=\x8e\xa9\x93\xae.tmd\nUtf=\xe8\x87\xaa\xe5\x8b\x95\n");
+        SettingsFile f(m_path);
+        QCOMPARE(f.readString(s("Option"), s("RupFileName"), QString()), s("自動.tmd"));
+        QCOMPARE(f.readString(s("Option"), s("Utf"), QString()), s("自動"));
+    }
+
+    void deleteAndErase()
+    {
+        setContents("[A]\nx=1\ny=2\n[B]\nz=3\n");
+        SettingsFile f(m_path);
+        QVERIFY(f.deleteKey(s("A"), s("x")));
+        QCOMPARE(f.readSection(s("A")), QStringList {s("y")});
+        QVERIFY(f.eraseSection(s("A")));
+        QCOMPARE(contents(), QByteArray("[B]\nz=3\n"));
+        QVERIFY(!f.sectionExists(s("A")));
+    }
+
+    void unwritableLocationKeepsOldFile()
+    {
+        // A regular file where the settings file's directory should be.
+        setContents("[A]\nx=2\n");
+        SettingsFile f(m_path + s("/inner.ini"));
+        QVERIFY(!f.writeInteger(s("A"), s("x"), 1));
+        QCOMPARE(contents(), QByteArray("[A]\nx=2\n"));
+        QCOMPARE(f.readInteger(s("A"), s("x"), 5), 5);
+    }
+
+    void everyProgramSharesOneFile()
+    {
+        // The command-line tool and the window read the same settings.
+        const QByteArray saved = qgetenv("TIDEMARK_SETTINGS");
+        qunsetenv("TIDEMARK_SETTINGS");
+        const QString path = DefaultSettingsPath();
+        qputenv("TIDEMARK_SETTINGS", saved);
+        QCOMPARE(QFileInfo(path).fileName(), s("tidemark.ini"));
+        QCOMPARE(QFileInfo(path).absolutePath(), QDir::currentPath());
+    }
 };
-
-void TestSettingsFile::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_path = m_dir->filePath(QStringLiteral("t.ini"));
-}
-
-QByteArray TestSettingsFile::contents() const
-{
-    QFile f(m_path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void TestSettingsFile::setContents(const QByteArray &bytes)
-{
-    QFile f(m_path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-void TestSettingsFile::missingFileGivesDefaults()
-{
-    SettingsFile s(m_path);
-    QCOMPARE(s.readInteger(QStringLiteral("Option"), QStringLiteral("DockPort"), 1), 1);
-    QCOMPARE(s.readBool(QStringLiteral("Option"), QStringLiteral("RupAutoOpen"), true), true);
-    QCOMPARE(s.readString(QStringLiteral("Option"), QStringLiteral("RupFileName"), QStringLiteral("x")),
-             QStringLiteral("x"));
-    QVERIFY(!QFile::exists(m_path));
-}
-
-void TestSettingsFile::integerReads_data()
-{
-    QTest::addColumn<QByteArray>("stored");
-    QTest::addColumn<int>("integer");
-    QTest::addColumn<bool>("boolean");
-    QTest::newRow("one") << QByteArray("1") << 1 << true;
-    QTest::newRow("zero") << QByteArray("0") << 0 << false;
-    QTest::newRow("negative") << QByteArray("-12") << -12 << true;
-    QTest::newRow("any non-zero") << QByteArray("7") << 7 << true;
-    QTest::newRow("spaces") << QByteArray("  42 ") << 42 << true;
-    QTest::newRow("not a number") << QByteArray("abc") << 99 << false;
-    QTest::newRow("empty") << QByteArray("") << 99 << false;
-    QTest::newRow("trailing garbage") << QByteArray("12x") << 99 << false;
-}
-
-void TestSettingsFile::integerReads()
-{
-    QFETCH(QByteArray, stored);
-    QFETCH(int, integer);
-    QFETCH(bool, boolean);
-    setContents("[Option]\nValue=" + stored + "\n");
-    SettingsFile s(m_path);
-    QCOMPARE(s.readInteger(QStringLiteral("Option"), QStringLiteral("Value"), 99), integer);
-    QCOMPARE(s.readBool(QStringLiteral("Option"), QStringLiteral("Value"), false), boolean);
-}
-
-void TestSettingsFile::writesGoStraightToDisk()
-{
-    SettingsFile s(m_path);
-    QVERIFY(s.writeInteger(QStringLiteral("Option"), QStringLiteral("Speed"), 8));
-    QVERIFY(s.writeBool(QStringLiteral("Option"), QStringLiteral("RupAutoOpen"), true));
-    QVERIFY(s.writeString(QStringLiteral("CSVOption"), QStringLiteral("CRChar"), QStringLiteral("LF")));
-    QVERIFY(s.writeInteger(QStringLiteral("Option"), QStringLiteral("Speed"), 9));
-    QCOMPARE(contents(), QByteArray("[Option]\nSpeed=9\nRupAutoOpen=1\n\n[CSVOption]\nCRChar=LF\n"));
-    SettingsFile other(m_path);
-    QCOMPARE(other.readInteger(QStringLiteral("Option"), QStringLiteral("Speed"), 0), 9);
-}
-
-void TestSettingsFile::keepsOtherLinesByteForByte()
-{
-    const QByteArray before = "; comment\r\n[A]\r\nx = 1\r\n\r\n[B]\r\ny=2\r\n";
-    setContents(before);
-    SettingsFile s(m_path);
-    QVERIFY(s.writeString(QStringLiteral("A"), QStringLiteral("z"), QStringLiteral("3")));
-    QCOMPARE(contents(), QByteArray("; comment\r\n[A]\r\nx = 1\r\nz=3\r\n\r\n[B]\r\ny=2\r\n"));
-    QCOMPARE(s.readInteger(QStringLiteral("A"), QStringLiteral("x"), 0), 1);
-}
-
-void TestSettingsFile::caseInsensitiveNames()
-{
-    setContents("[windowpos]\nLISTFORM=1,2\n");
-    SettingsFile s(m_path);
-    QCOMPARE(s.readString(QStringLiteral("WindowPos"), QStringLiteral("ListForm"), QString()), QStringLiteral("1,2"));
-    QVERIFY(s.writeString(QStringLiteral("WindowPos"), QStringLiteral("ListForm"), QStringLiteral("3,4")));
-    QCOMPARE(contents(), QByteArray("[windowpos]\nListForm=3,4\n"));
-}
-
-void TestSettingsFile::commaSeparatedValueIsOneText()
-{
-    SettingsFile s(m_path);
-    QVERIFY(s.writeString(QStringLiteral("WindowPos"), QStringLiteral("ListForm"), QStringLiteral("0,10,20,300,400")));
-    QCOMPARE(s.readString(QStringLiteral("WindowPos"), QStringLiteral("ListForm"), QString()),
-             QStringLiteral("0,10,20,300,400"));
-}
-
-void TestSettingsFile::legacyShiftJisValue()
-{
-    setContents("[Option]\nRupFileName=\x8e\xa9\x93\xae.tmd\nUtf=\xe8\x87\xaa\xe5\x8b\x95\n");
-    SettingsFile s(m_path);
-    QCOMPARE(s.readString(QStringLiteral("Option"), QStringLiteral("RupFileName"), QString()),
-             QStringLiteral("自動.tmd"));
-    QCOMPARE(s.readString(QStringLiteral("Option"), QStringLiteral("Utf"), QString()), QStringLiteral("自動"));
-}
-
-void TestSettingsFile::deleteAndErase()
-{
-    setContents("[A]\nx=1\ny=2\n[B]\nz=3\n");
-    SettingsFile s(m_path);
-    QVERIFY(s.deleteKey(QStringLiteral("A"), QStringLiteral("x")));
-    QCOMPARE(s.readSection(QStringLiteral("A")), QStringList{QStringLiteral("y")});
-    QVERIFY(s.eraseSection(QStringLiteral("A")));
-    QCOMPARE(contents(), QByteArray("[B]\nz=3\n"));
-    QVERIFY(!s.sectionExists(QStringLiteral("A")));
-}
-
-void TestSettingsFile::unwritableLocationKeepsOldFile()
-{
-    // A regular file where the settings file's directory should be.
-    setContents("[A]\nx=2\n");
-    SettingsFile s(m_path + QStringLiteral("/inner.ini"));
-    QVERIFY(!s.writeInteger(QStringLiteral("A"), QStringLiteral("x"), 1));
-    QCOMPARE(contents(), QByteArray("[A]\nx=2\n"));
-    QCOMPARE(s.readInteger(QStringLiteral("A"), QStringLiteral("x"), 5), 5);
-}
-
-void TestSettingsFile::everyProgramSharesOneFile()
-{
-    // The command-line tool and the window read the same settings.
-    const QByteArray saved = qgetenv("TIDEMARK_SETTINGS");
-    qunsetenv("TIDEMARK_SETTINGS");
-    const QString path = DefaultSettingsPath();
-    qputenv("TIDEMARK_SETTINGS", saved);
-    QCOMPARE(QFileInfo(path).fileName(), QStringLiteral("tidemark.ini"));
-    QCOMPARE(QFileInfo(path).absolutePath(), QDir::currentPath());
-}
 
 QTEST_APPLESS_MAIN(TestSettingsFile)
 #include "tst_settingsfile.moc"
