@@ -3,10 +3,9 @@
 #include "device/RupLibrary.h"
 #include "device/RuputerComUi.h"
 
-#include <QByteArray>
+#include <QFile>
 #include <QHash>
 #include <QList>
-#include <QString>
 #include <QStringList>
 
 // A communication library for tests: records every call and fails the calls
@@ -33,8 +32,17 @@ public:
     {
         return record({QStringLiteral("u_nego"), window, port, timeout, speed, {}, {}}, error);
     }
+    // Writes `deviceFile` to the local path, or a fragment when it fails.
     int u_download(quintptr window, int port, int timeout, int speed, const QString &deviceFileName,
-        const QString &localPath, qint32 *error) override;
+        const QString &localPath, qint32 *error) override
+    {
+        const int result
+            = record({QStringLiteral("u_download"), window, port, timeout, speed, deviceFileName, localPath}, error);
+        QFile file(localPath);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(result == 0 ? deviceFile : QByteArray("half"));
+        return result;
+    }
     int u_upload(quintptr window, int port, int timeout, int speed, const QString &localPath,
         const QString &deviceFileName, qint32 *error) override
     {
@@ -47,46 +55,80 @@ public:
 
     // The next calls of `function` fail with these codes, in turn (0: succeed).
     void plan(const QString &function, QList<qint32> codes) { m_plan[function] += codes; }
-    QStringList functions() const;
+    QStringList functions() const
+    {
+        QStringList names;
+        for (const Call &call : calls)
+            names << call.function;
+        return names;
+    }
+    QList<int> ports() const
+    {
+        QList<int> list;
+        for (const Call &call : calls)
+            list << call.port;
+        return list;
+    }
 
     QList<Call> calls;
-    // Written to the local path by a successful u_download.
-    QByteArray deviceFile = "device bytes";
-    // Written to the local path before a failing u_download returns.
-    QByteArray partial = "half";
+    QByteArray deviceFile = "device bytes"; // what a successful u_download receives
 
 private:
-    int record(const Call &call, qint32 *error);
+    int record(const Call &call, qint32 *error)
+    {
+        calls << call;
+        QList<qint32> &queue = m_plan[call.function];
+        *error = queue.isEmpty() ? 0 : queue.takeFirst();
+        return *error == 0 ? 0 : 1;
+    }
 
     QHash<QString, QList<qint32>> m_plan;
 };
 
 // Window handle, error dialog and progress for tests: answers the error
-// dialog from a queue (Cancel when empty) and records what it showed.
+// dialog from a queue (Cancel when empty), records what it showed and
+// reported, and cancels a transfer once `cancelAfterUpdates` reports of bytes
+// done have come (never when negative).
 class ScriptedRuputerComUi : public RuputerComUi
 {
 public:
     ScriptedRuputerComUi() { RuputerComUi::install(this); }
     ~ScriptedRuputerComUi() override { RuputerComUi::install(nullptr); }
 
-    quintptr windowHandle(QObject *owner) override
+    quintptr windowHandle(QObject *) override { return handle; }
+    RupDlgResult showErrorDialog(const QString &text) override
     {
-        owners << owner;
-        return handle;
+        texts << text;
+        switchAllowed << PortSwitchAllowed;
+        return answers.isEmpty() ? RupDlgResult::Cancel : answers.takeFirst();
     }
-    RupDlgResult showErrorDialog(const QString &text) override;
-    // Records the progress reports; cancels once `cancelAfterUpdates`
-    // reports of bytes done have come (never when negative).
-    std::unique_ptr<TransferProgress> createProgress(
-        quintptr window, TRuputerCom::Direction direction, const QString &deviceFileName) override;
+    std::unique_ptr<TransferProgress> createProgress(quintptr, TRuputerCom::Direction, const QString &) override
+    {
+        struct Progress : TransferProgress
+        {
+            ScriptedRuputerComUi *ui;
+            explicit Progress(ScriptedRuputerComUi *owner)
+                : ui(owner)
+            { }
+            void setTotal(qint64 bytes) override { ui->totals << bytes; }
+            void setDone(qint64 bytes) override
+            {
+                ui->lastDone = bytes;
+                ++ui->updates;
+            }
+            bool wasCanceled() const override
+            {
+                return ui->cancelAfterUpdates >= 0 && ui->updates >= ui->cancelAfterUpdates;
+            }
+            bool acceptsInput() const override { return false; }
+        };
+        return std::make_unique<Progress>(this);
+    }
 
     quintptr handle = 0x5150;
     QList<RupDlgResult> answers;
     QStringList texts;
     QList<bool> switchAllowed;
-    QList<QObject *> owners;
-    QList<quintptr> progressWindows;
-    QStringList progressNames;
     QList<qint64> totals;
     qint64 lastDone = -1;
     int updates = 0;

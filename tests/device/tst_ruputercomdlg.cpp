@@ -1,12 +1,18 @@
+#include "ScriptedNotifier.h"
+#include "ScriptedRupLibrary.h"
 #include "TestEnvironment.h"
 #include "device/RuputerCom.h"
 #include "device/RuputerComDlg.h"
+#include "device/RuputerComWidgets.h"
 #include "ui/controls/Fonts.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QtTest>
 
+// The transfer error dialog, alone and driving the retry loop, and the
+// owner's window handle.
 class TestRuputerComDlg : public QObject
 {
     Q_OBJECT
@@ -15,73 +21,64 @@ private:
     static const QString report;
 
 private Q_SLOTS:
-    void initTestCase() { InstallFontSubstitutes(); }
-
-    void threeButtons()
+    void initTestCase()
     {
-        PortSwitchAllowed = true;
+        InstallFontSubstitutes();
+        InstallRuputerComWidgets();
+    }
+    void cleanupTestCase() { RuputerComUi::install(nullptr); }
+
+    void layout_data()
+    {
+        QTest::addColumn<bool>("allowed");
+        QTest::newRow("three buttons") << true;
+        QTest::newRow("without switching") << false;
+    }
+    void layout()
+    {
+        QFETCH(bool, allowed);
+        PortSwitchAllowed = allowed;
         TRuputerComDlgForm dlg;
         dlg.setMemoText(report);
         QCOMPARE(dlg.windowTitle(), QStringLiteral("エラーが発生しました"));
         QVERIFY(!(dlg.windowFlags() & Qt::WindowCloseButtonHint));
         QCOMPARE(dlg.size(), QSize(244, 131));
-        auto *retry = dlg.findChild<QPushButton *>(QStringLiteral("RetryBtn"));
-        auto *yes = dlg.findChild<QPushButton *>(QStringLiteral("YesBtn"));
-        auto *cancel = dlg.findChild<QPushButton *>(QStringLiteral("CancelBtn"));
-        QVERIFY(retry && yes && cancel);
-        QCOMPARE(retry->text(), QStringLiteral("再試行(&R)"));
-        QCOMPARE(yes->text(), QStringLiteral("切り替え(&C)"));
-        QCOMPARE(cancel->text(), QStringLiteral("ｷｬﾝｾﾙ"));
-        QCOMPARE(retry->geometry(), QRect(4, 100, 75, 25));
-        QCOMPARE(yes->geometry(), QRect(84, 100, 75, 25));
-        QCOMPARE(cancel->geometry(), QRect(163, 100, 75, 25));
-        QCOMPARE(yes->toolTip(), QStringLiteral("転送するポートを切り替えて再試行"));
-        QVERIFY(retry->isDefault());
-        QVERIFY(!yes->isHidden());
-        QCOMPARE(retry->nextInFocusChain(), yes);
-        QCOMPARE(yes->nextInFocusChain(), cancel);
-
-        auto *memo = dlg.findChild<QLabel *>(QStringLiteral("Memo"));
-        QCOMPARE(memo->pos(), QPoint(4, 4));
-        QCOMPARE(memo->text().split(u'\n').size(), 4);
-        QVERIFY(memo->geometry().bottom() < 100);
+        QCOMPARE(dlg.RetryBtn->text(), QStringLiteral("再試行(&R)"));
+        QCOMPARE(dlg.YesBtn->text(), QStringLiteral("切り替え(&C)"));
+        QCOMPARE(dlg.CancelBtn->text(), QStringLiteral("ｷｬﾝｾﾙ"));
+        QCOMPARE(dlg.YesBtn->toolTip(), QStringLiteral("転送するポートを切り替えて再試行"));
+        QCOMPARE(dlg.RetryBtn->geometry(), QRect(allowed ? 4 : 24, 100, 75, 25));
+        QCOMPARE(dlg.YesBtn->isHidden(), !allowed);
+        QCOMPARE(dlg.CancelBtn->geometry(), QRect(allowed ? 163 : 143, 100, 75, 25));
+        if (allowed) {
+            QCOMPARE(dlg.YesBtn->geometry(), QRect(84, 100, 75, 25));
+            QCOMPARE(dlg.RetryBtn->nextInFocusChain(), dlg.YesBtn);
+            QCOMPARE(dlg.YesBtn->nextInFocusChain(), dlg.CancelBtn);
+        }
+        QVERIFY(dlg.RetryBtn->isDefault());
+        QCOMPARE(dlg.Memo->pos(), QPoint(4, 4));
+        QCOMPARE(dlg.Memo->text().split(u'\n').size(), 4);
+        QVERIFY(dlg.Memo->geometry().bottom() < 100);
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         if (const QString shots = qEnvironmentVariable("TIDEMARK_SHOTS"); !shots.isEmpty())
-            dlg.grab().save(shots + QStringLiteral("/tidemark-ruputercomdlg.png"));
-    }
-
-    void twoButtonsWithoutSwitching()
-    {
-        PortSwitchAllowed = false;
-        TRuputerComDlgForm dlg;
-        dlg.setMemoText(report);
-        auto *retry = dlg.findChild<QPushButton *>(QStringLiteral("RetryBtn"));
-        auto *yes = dlg.findChild<QPushButton *>(QStringLiteral("YesBtn"));
-        auto *cancel = dlg.findChild<QPushButton *>(QStringLiteral("CancelBtn"));
-        QVERIFY(yes->isHidden());
-        QCOMPARE(retry->geometry(), QRect(24, 100, 75, 25));
-        QCOMPARE(cancel->geometry(), QRect(143, 100, 75, 25));
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        if (const QString shots = qEnvironmentVariable("TIDEMARK_SHOTS"); !shots.isEmpty())
-            dlg.grab().save(shots + QStringLiteral("/tidemark-ruputercomdlg2.png"));
+            dlg.grab().save(shots + QStringLiteral("/tidemark-ruputercomdlg%1.png").arg(allowed ? "" : "2"));
     }
 
     void results_data()
     {
         QTest::addColumn<QString>("button");
-        QTest::addColumn<int>("result");
-        QTest::newRow("retry") << "RetryBtn" << int(RupDlgResult::Retry);
-        QTest::newRow("switch") << "YesBtn" << int(RupDlgResult::Yes);
-        QTest::newRow("cancel") << "CancelBtn" << int(RupDlgResult::Cancel);
-        QTest::newRow("escape") << "" << int(RupDlgResult::Cancel);
-        QTest::newRow("enter") << "enter" << int(RupDlgResult::Retry);
+        QTest::addColumn<RupDlgResult>("result");
+        QTest::newRow("retry") << "RetryBtn" << RupDlgResult::Retry;
+        QTest::newRow("switch") << "YesBtn" << RupDlgResult::Yes;
+        QTest::newRow("cancel") << "CancelBtn" << RupDlgResult::Cancel;
+        QTest::newRow("escape") << "" << RupDlgResult::Cancel;
+        QTest::newRow("enter") << "enter" << RupDlgResult::Retry;
     }
     void results()
     {
         QFETCH(QString, button);
-        QFETCH(int, result);
+        QFETCH(RupDlgResult, result);
         PortSwitchAllowed = true;
         TRuputerComDlgForm dlg;
         dlg.setMemoText(report);
@@ -93,7 +90,7 @@ private Q_SLOTS:
             else
                 QTest::mouseClick(dlg.findChild<QPushButton *>(button), Qt::LeftButton);
         });
-        QCOMPARE(dlg.exec(), result);
+        QCOMPARE(dlg.exec(), int(result));
     }
 
     void longReportGrowsTheDialog()
@@ -101,10 +98,52 @@ private Q_SLOTS:
         PortSwitchAllowed = true;
         TRuputerComDlgForm dlg;
         dlg.setMemoText(report + QStringLiteral("\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6"));
-        auto *memo = dlg.findChild<QLabel *>(QStringLiteral("Memo"));
-        auto *retry = dlg.findChild<QPushButton *>(QStringLiteral("RetryBtn"));
-        QVERIFY(retry->y() > memo->geometry().bottom());
-        QVERIFY(dlg.height() >= retry->geometry().bottom());
+        QVERIFY(dlg.RetryBtn->y() > dlg.Memo->geometry().bottom());
+        QVERIFY(dlg.height() >= dlg.RetryBtn->geometry().bottom());
+    }
+
+    void ownerWindowHandle()
+    {
+        TestEnvironment env;
+        ScriptedNotifier notifier;
+        ScriptedRupLibrary library;
+        QWidget window;
+        QObject holder(&window);
+        TRuputerCom com(&holder);
+        QVERIFY(com.Upload(env.path("a"), QStringLiteral("A")));
+        QCOMPARE(library.calls.first().window, quintptr(window.winId()));
+
+        TRuputerCom loose;
+        QVERIFY(loose.Upload(env.path("a"), QStringLiteral("A")));
+        QCOMPARE(library.calls.last().window, quintptr(0));
+    }
+
+    void errorDialogDrivesTheLoop()
+    {
+        TestEnvironment env;
+        ScriptedNotifier notifier;
+        ScriptedRupLibrary library;
+        library.plan(QStringLiteral("u_nego"), {3, 3});
+        QWidget window;
+        TRuputerCom com(&window);
+        QStringList shown;
+        QStringList clicks {"YesBtn", "RetryBtn"};
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            for (QWidget *w : QApplication::topLevelWidgets()) {
+                if (auto *dlg = qobject_cast<TRuputerComDlgForm *>(w); dlg && dlg->isVisible()) {
+                    shown << dlg->findChild<QLabel *>(QStringLiteral("Memo"))->text();
+                    QVERIFY(dlg->YesBtn->isVisible());
+                    QTest::mouseClick(dlg->findChild<QPushButton *>(clicks.takeFirst()), Qt::LeftButton);
+                }
+            }
+        });
+        poll.start(10);
+        QVERIFY(com.Upload(env.path("a"), QStringLiteral("A")));
+        QCOMPARE(shown.size(), 2);
+        QVERIFY(shown[0].contains(QStringLiteral("ドッキングステーション，COM1\n")));
+        QVERIFY(shown[1].contains(QStringLiteral("赤外線，COM2\n")));
+        QCOMPARE(library.ports(), (QList<int> {1, 2, 2, 2, 2}));
     }
 };
 

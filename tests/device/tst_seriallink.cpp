@@ -1,67 +1,102 @@
-#include "DeviceEmulator.h"
 #include "ScriptedNotifier.h"
 #include "ScriptedRupLibrary.h"
 #include "TestEnvironment.h"
-#include "device/RupLibrary.h"
+#include "device/LinkProtocol.h"
 #include "device/RuputerCom.h"
+#include "device/RuputerComDlg.h"
+#include "device/RuputerComWidgets.h"
 #include "device/SerialRupLibrary.h"
+#include "device/TransferProgressDlg.h"
 #include "settings/AppSettings.h"
 #include "settings/SettingsFile.h"
 
-#include <QFile>
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
 #include <QtTest>
 
-// The program and the device emulator exchanging files over a
-// pseudo-terminal, and every fault the emulator can inject.
+using namespace LinkProtocol;
+
+namespace {
+
+// tidemark-device on a pseudo-terminal of its own, serving a fresh folder.
+struct Emulator
+{
+    QTemporaryDir folder;
+    QProcess process;
+    ~Emulator()
+    {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+    // Starts it and names its end as port COM`com`; false if it did not start.
+    bool start(const QStringList &options = {}, int com = 1)
+    {
+        process.start(qEnvironmentVariable("TIDEMARK_BIN_DIR") + QStringLiteral("/tidemark-device"),
+            options + QStringList {folder.path()});
+        QDeadlineTimer deadline(10000);
+        while (process.waitForStarted(10000) && !process.canReadLine() && !deadline.hasExpired())
+            process.waitForReadyRead(int(deadline.remainingTime()));
+        const QString pty = QString::fromLocal8Bit(process.readLine()).trimmed();
+        Settings().writeString(QStringLiteral("Ports"), QStringLiteral("COM%1").arg(com), pty);
+        return !pty.isEmpty();
+    }
+    QString file(const QString &name) const { return folder.filePath(name); }
+};
+
+struct Rig
+{
+    TestEnvironment env;
+    ScriptedNotifier notifier;
+    ScriptedRuputerComUi ui;
+    Emulator device;
+    TRuputerCom com;
+    Rig() { com.setSpeed(1); }
+    QString local(const QString &name = QStringLiteral("TODO.TMD")) const { return env.path(name); }
+};
+
+QByteArray pattern(int size, int seed)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    quint32 x = quint32(seed) * 2654435761u + 1;
+    for (int i = 0; i < size; ++i) {
+        x = x * 1103515245u + 12345u;
+        bytes[i] = char(x >> 16);
+    }
+    return bytes;
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+bool write(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QString report(bool sending, int code, int port, const QString &phase)
+{
+    return (sending ? QStringLiteral("Ruputerへの送信に失敗しました。")
+                    : QStringLiteral("Ruputerからの受信に失敗しました。"))
+        + QStringLiteral("(%1)\r\nPort = ドッキングステーション，COM%2\r\nSpeed = 115200\r\nPhase = %3")
+              .arg(QString::number(code), QString::number(port), phase);
+}
+
+const QString Nego = QStringLiteral("ネゴシエーション");
+const QString Transfer = QStringLiteral("アップロード");
+
+} // namespace
+
+// Frames of the link protocol, and the program and the device emulator
+// exchanging files over a pseudo-terminal with every fault the emulator can
+// inject.
 class TestSerialLink : public QObject
 {
     Q_OBJECT
-
-private:
-    static QByteArray pattern(int size, int seed)
-    {
-        QByteArray bytes(size, Qt::Uninitialized);
-        quint32 x = quint32(seed) * 2654435761u + 1;
-        for (int i = 0; i < size; ++i) {
-            x = x * 1103515245u + 12345u;
-            bytes[i] = char(x >> 16);
-        }
-        return bytes;
-    }
-    // An item file of 200 records: the 32-byte header, then 160-byte records.
-    static QByteArray itemFile()
-    {
-        QByteArray file("TideMk20", 8);
-        file.append(QByteArray(32 - 8, '\0'));
-        for (int i = 0; i < 200; ++i) {
-            QByteArray record = pattern(160, i);
-            record[0] = char(i % 4);
-            file.append(record);
-        }
-        return file;
-    }
-    static QByteArray readAll(const QString &path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-    }
-    static bool write(const QString &path, const QByteArray &bytes)
-    {
-        QFile file(path);
-        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-    }
-    static QString port(int n, const QString &device)
-    {
-        Settings().writeString(QStringLiteral("Ports"), QStringLiteral("COM%1").arg(n), device);
-        return device;
-    }
-    static QString text(bool sending, int code, const QString &link, int port, const QString &phase)
-    {
-        return (sending ? QStringLiteral("Ruputerへの送信に失敗しました。")
-                        : QStringLiteral("Ruputerからの受信に失敗しました。"))
-            + QStringLiteral("(%1)\r\nPort = %2，COM%3\r\nSpeed = 115200\r\nPhase = %4")
-                  .arg(QString::number(code), link, QString::number(port), phase);
-    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -72,71 +107,95 @@ private Q_SLOTS:
         SerialRupLibrary::setAnswerTimeoutOverride(3000);
     }
 
+    // Frames written byte by byte as the link document lays them out.
+    void frames()
+    {
+        QCOMPARE(crc16("123456789"), quint16(0x29B1));
+        QCOMPARE(makeFrame('N', 7, QByteArray("\x01\x04", 2)), QByteArray::fromHex("014E0702000104AA1D"));
+        QCOMPARE(makeFrame('A', 7, QByteArray("\x01", 1)), QByteArray::fromHex("01410701000109DC"));
+        const QByteArray frame = makeFrame(Data, 3, QByteArray(600, 'z'));
+        QCOMPARE(frame.size(), 5 + 600 + 2);
+        QCOMPARE(frame.mid(3, 2), QByteArray::fromHex("5802")); // 600, low byte first
+        QCOMPARE(le32(0x12345678), QByteArray::fromHex("78563412"));
+        QCOMPARE(readLe32(le32(0x12345678)), 0x12345678u);
+    }
+
+    void parser()
+    {
+        FrameParser parser;
+        Frame frame;
+        const QByteArray good = makeFrame(Size, 9, le32(32032));
+        // noise, an SOH with an impossible length, then a frame fed in pieces
+        parser.feed(QByteArray::fromHex("FF0002") + QByteArray::fromHex("0144000FFF"));
+        parser.feed(good.left(4));
+        QCOMPARE(parser.next(frame), FrameParser::NeedMore);
+        parser.feed(good.mid(4));
+        QCOMPARE(parser.next(frame), FrameParser::Good);
+        QCOMPARE(frame.type, Size);
+        QCOMPARE(frame.seq, quint8(9));
+        QCOMPARE(readLe32(frame.payload), 32032u);
+        QCOMPARE(parser.next(frame), FrameParser::NeedMore);
+
+        // a damaged frame is reported and passed over
+        QByteArray bad = makeFrame(Data, 2, "block");
+        bad[6] = char(bad[6] ^ 0x40);
+        parser.feed(bad + makeFrame(End, 3));
+        QCOMPARE(parser.next(frame), FrameParser::Damaged);
+        QCOMPARE(frame.type, Data);
+        QCOMPARE(frame.seq, quint8(2));
+        QCOMPARE(parser.next(frame), FrameParser::Good);
+        QCOMPARE(frame.type, End);
+    }
+
     void defaultDevice()
     {
         TestEnvironment env;
         QCOMPARE(SerialRupLibrary::deviceName(1), QStringLiteral("/dev/ttyS0"));
         QCOMPARE(SerialRupLibrary::deviceName(10), QStringLiteral("/dev/ttyS9"));
-        port(3, QStringLiteral("/dev/ttyUSB0"));
+        Settings().writeString(QStringLiteral("Ports"), QStringLiteral("COM3"), QStringLiteral("/dev/ttyUSB0"));
         QCOMPARE(SerialRupLibrary::deviceName(3), QStringLiteral("/dev/ttyUSB0"));
     }
 
     void roundTrip_data()
     {
         QTest::addColumn<QByteArray>("content");
-        QTest::newRow("empty") << QByteArray();
-        QTest::newRow("small") << pattern(100, 1);
-        QTest::newRow("one block") << pattern(512, 2);
-        QTest::newRow("block and a byte") << pattern(513, 3);
-        QTest::newRow("many blocks") << pattern(5000, 4);
-        QTest::newRow("200 items") << itemFile();
+        QTest::addColumn<int>("speed");
+        // An item file of 200 records: the 32-byte header, then 160-byte records.
+        QByteArray items = QByteArray("TideMk20", 8) + QByteArray(32 - 8, '\0');
+        for (int i = 0; i < 200; ++i)
+            items += char(i % 4) + pattern(159, i);
+        QTest::newRow("empty") << QByteArray() << 1;
+        QTest::newRow("small, at 19200 bit/s") << pattern(100, 1) << 4;
+        QTest::newRow("one block") << pattern(512, 2) << 1;
+        QTest::newRow("block and a byte") << pattern(513, 3) << 1;
+        QTest::newRow("many blocks") << pattern(5000, 4) << 1;
+        QTest::newRow("200 items") << items << 1;
     }
     void roundTrip()
     {
         QFETCH(QByteArray, content);
-        TestEnvironment env;
-        ScriptedNotifier notifier;
-        ScriptedRuputerComUi ui;
-        DeviceEmulator device;
-        const QString pty = device.start();
-        QVERIFY(!pty.isEmpty());
-        port(1, pty);
-        QVERIFY(write(device.file(QStringLiteral("TODO.TMD")), content));
+        QFETCH(int, speed);
+        Rig rig;
+        rig.com.setSpeed(speed);
+        QVERIFY(rig.device.start());
+        QVERIFY(write(rig.device.file(QStringLiteral("TODO.TMD")), content));
+        QVERIFY(write(rig.local(), "an older local copy"));
+        QVERIFY(rig.com.Download(rig.local(), QStringLiteral("TODO.TMD")));
+        QCOMPARE(readAll(rig.local()), content);
+        QCOMPARE(rig.ui.totals, QList<qint64> {content.size()});
+        QCOMPARE(rig.ui.lastDone, content.isEmpty() ? -1 : content.size());
 
-        TRuputerCom com;
-        com.setSpeed(1);
-        const QString local = env.path(QStringLiteral("TODO.TMD"));
-        QVERIFY(write(local, "an older local copy"));
-        QVERIFY(com.Download(local, QStringLiteral("TODO.TMD")));
-        QCOMPARE(readAll(local), content);
-        QVERIFY(ui.texts.isEmpty());
-        QCOMPARE(ui.totals, QList<qint64> {content.size()});
-        QCOMPARE(ui.lastDone, content.isEmpty() ? -1 : content.size());
-
-        // and back under another name
+        // and back under a name in code page 932
         const QByteArray changed = content + "+";
-        QVERIFY(write(local, changed));
-        QVERIFY(com.Upload(local, QStringLiteral("BACK.TMD")));
-        QCOMPARE(readAll(device.file(QStringLiteral("BACK.TMD"))), changed);
-        QVERIFY(ui.texts.isEmpty());
-        QCOMPARE(notifier.sounds, (QList<Notifier::Sound> {Notifier::Sound::Asterisk, Notifier::Sound::Asterisk}));
+        QVERIFY(write(rig.local(), changed));
+        QVERIFY(rig.com.Upload(rig.local(), QStringLiteral("予定.TMD")));
+        QCOMPARE(readAll(rig.device.file(QStringLiteral("予定.TMD"))), changed);
+        QVERIFY(rig.ui.texts.isEmpty());
+        QCOMPARE(rig.notifier.sounds, QList<Notifier::Sound>(2, Notifier::Sound::Asterisk));
     }
 
-    void shiftJisDeviceName()
-    {
-        TestEnvironment env;
-        ScriptedNotifier notifier;
-        ScriptedRuputerComUi ui;
-        DeviceEmulator device;
-        port(1, device.start());
-        TRuputerCom com; // at the default 19200 bit/s
-        const QString local = env.path(QStringLiteral("l.tmd"));
-        QVERIFY(write(local, "abc"));
-        QVERIFY(com.Upload(local, QStringLiteral("予定.TMD")));
-        QCOMPARE(readAll(device.file(QStringLiteral("予定.TMD"))), QByteArray("abc"));
-    }
-
-    // An injected fault, the report it gives, and what the user's answer does.
+    // An injected fault, the report it gives (none: code 0), and what the
+    // user's answer does.
     void fault_data()
     {
         QTest::addColumn<QStringList>("options");
@@ -144,34 +203,36 @@ private Q_SLOTS:
         QTest::addColumn<int>("size");
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("phase");
-        QTest::addColumn<int>("answer");
+        QTest::addColumn<RupDlgResult>("answer");
         QTest::addColumn<bool>("result");
-        const QString nego = QStringLiteral("ネゴシエーション");
-        const QString transfer = QStringLiteral("アップロード");
         const QString end = QStringLiteral("終了処理");
-        const int retry = int(RupDlgResult::Retry);
-        const int cancel = int(RupDlgResult::Cancel);
+        const RupDlgResult retry = RupDlgResult::Retry;
+        const RupDlgResult cancel = RupDlgResult::Cancel;
         const QStringList once {"--fault-sessions", "1"};
-        QTest::newRow("refused, retry") << (QStringList {"--refuse-nego"} + once) << false << 700 << 4 << nego << retry
+        QTest::newRow("refused, retry") << (QStringList {"--refuse-nego"} + once) << false << 700 << 4 << Nego << retry
                                         << true;
-        QTest::newRow("refused, cancel") << QStringList {"--refuse-nego"} << true << 700 << 4 << nego << cancel
+        QTest::newRow("refused, cancel") << QStringList {"--refuse-nego"} << true << 700 << 4 << Nego << cancel
                                          << false;
         QTest::newRow("corrupt block, retry")
-            << (QStringList {"--corrupt-block", "1"} + once) << false << 2000 << 8 << transfer << retry << true;
+            << (QStringList {"--corrupt-block", "1"} + once) << false << 2000 << 8 << Transfer << retry << true;
         QTest::newRow("corrupt block, cancel")
-            << QStringList {"--corrupt-block", "0"} << false << 2000 << 8 << transfer << cancel << false;
+            << QStringList {"--corrupt-block", "0"} << false << 2000 << 8 << Transfer << cancel << false;
+        QTest::newRow("corrupted once recovers") << QStringList {"--corrupt-block", "2", "--corrupt-once"} << false
+                                                 << 4000 << 0 << QString() << cancel << true;
         QTest::newRow("drop in download, retry")
-            << (QStringList {"--drop-after", "700"} + once) << false << 3000 << 9 << transfer << retry << true;
+            << (QStringList {"--drop-after", "700"} + once) << false << 3000 << 9 << Transfer << retry << true;
         QTest::newRow("drop in upload, retry")
-            << (QStringList {"--drop-after", "20"} + once) << true << 3000 << 9 << transfer << retry << true;
+            << (QStringList {"--drop-after", "20"} + once) << true << 3000 << 9 << Transfer << retry << true;
         QTest::newRow("drop in negotiation, cancel")
-            << QStringList {"--drop-after", "3"} << true << 10 << 3 << nego << cancel << false;
+            << QStringList {"--drop-after", "3"} << true << 10 << 3 << Nego << cancel << false;
+        QTest::newRow("slow answer, cancel")
+            << QStringList {"--delay", "2000"} << false << 10 << 3 << Nego << cancel << false;
         QTest::newRow("no end answer, retry")
             << (QStringList {"--ignore-end"} + once) << false << 600 << 3 << end << retry << true;
         QTest::newRow("no end answer on upload, cancel")
             << QStringList {"--ignore-end"} << true << 600 << 3 << end << cancel << false;
         QTest::newRow("device cannot store, retry")
-            << (QStringList {"--read-only"} + once) << true << 600 << 4 << transfer << retry << true;
+            << (QStringList {"--read-only"} + once) << true << 600 << 4 << Transfer << retry << true;
     }
     void fault()
     {
@@ -180,74 +241,32 @@ private Q_SLOTS:
         QFETCH(int, size);
         QFETCH(int, code);
         QFETCH(QString, phase);
-        QFETCH(int, answer);
+        QFETCH(RupDlgResult, answer);
         QFETCH(bool, result);
-        TestEnvironment env;
-        ScriptedNotifier notifier;
-        ScriptedRuputerComUi ui;
-        ui.answers = {RupDlgResult(answer)};
-        DeviceEmulator device;
-        port(1, device.start(options));
+        Rig rig;
+        rig.ui.answers = {answer};
+        QVERIFY(rig.device.start(options));
         SerialRupLibrary::setAnswerTimeoutOverride(1000);
 
         const QByteArray content = pattern(size, size);
-        const QString local = env.path(QStringLiteral("TODO.TMD"));
-        const QString remote = device.file(QStringLiteral("TODO.TMD"));
+        const QString remote = rig.device.file(QStringLiteral("TODO.TMD"));
         const QByteArray before = "the good local copy";
-        QVERIFY(write(sending ? local : remote, content));
+        QVERIFY(write(sending ? rig.local() : remote, content));
         if (!sending)
-            QVERIFY(write(local, before));
-
-        TRuputerCom com;
-        com.setSpeed(1);
-        const bool ok
-            = sending ? com.Upload(local, QStringLiteral("TODO.TMD")) : com.Download(local, QStringLiteral("TODO.TMD"));
+            QVERIFY(write(rig.local(), before));
+        const bool ok = sending ? rig.com.Upload(rig.local(), QStringLiteral("TODO.TMD"))
+                                : rig.com.Download(rig.local(), QStringLiteral("TODO.TMD"));
         SerialRupLibrary::setAnswerTimeoutOverride(3000);
         QCOMPARE(ok, result);
-        QCOMPARE(ui.texts, QStringList {text(sending, code, QStringLiteral("ドッキングステーション"), 1, phase)});
+        QCOMPARE(rig.ui.texts, code ? QStringList {report(sending, code, 1, phase)} : QStringList());
         if (sending) {
             if (result)
                 QCOMPARE(readAll(remote), content);
         } else {
-            QCOMPARE(readAll(local), result ? content : before);
-            QCOMPARE(QDir(env.path({})).entryList({"TODO.TMD*"}, QDir::Files), QStringList {"TODO.TMD"});
+            QCOMPARE(readAll(rig.local()), result ? content : before);
+            QCOMPARE(QDir(rig.env.path({})).entryList({"TODO.TMD*"}, QDir::Files), QStringList {"TODO.TMD"});
         }
-        QCOMPARE(notifier.count(Notifier::Sound::Exclamation), 1);
-    }
-
-    void slowAnswer()
-    {
-        TestEnvironment env;
-        ScriptedNotifier notifier;
-        ScriptedRuputerComUi ui;
-        DeviceEmulator device;
-        port(1, device.start({"--delay", "2000"}));
-        SerialRupLibrary::setAnswerTimeoutOverride(300);
-        TRuputerCom com;
-        com.setSpeed(1);
-        const bool ok = com.Download(env.path(QStringLiteral("TODO.TMD")), QStringLiteral("TODO.TMD"));
-        SerialRupLibrary::setAnswerTimeoutOverride(3000);
-        QVERIFY(!ok);
-        QCOMPARE(ui.texts,
-            QStringList {
-                text(false, 3, QStringLiteral("ドッキングステーション"), 1, QStringLiteral("ネゴシエーション"))});
-    }
-
-    void corruptedOnceRecovers()
-    {
-        TestEnvironment env;
-        ScriptedNotifier notifier;
-        ScriptedRuputerComUi ui;
-        DeviceEmulator device;
-        port(1, device.start({"--corrupt-block", "2", "--corrupt-once"}));
-        const QByteArray content = pattern(4000, 9);
-        QVERIFY(write(device.file(QStringLiteral("TODO.TMD")), content));
-        TRuputerCom com;
-        com.setSpeed(1);
-        const QString local = env.path(QStringLiteral("TODO.TMD"));
-        QVERIFY(com.Download(local, QStringLiteral("TODO.TMD")));
-        QCOMPARE(readAll(local), content);
-        QVERIFY(ui.texts.isEmpty());
+        QCOMPARE(rig.notifier.count(Notifier::Sound::Exclamation), code ? 1 : 0);
     }
 
     void localAndPortFailures_data()
@@ -259,20 +278,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("dockDevice");
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("phase");
-        const QString nego = QStringLiteral("ネゴシエーション");
-        const QString transfer = QStringLiteral("アップロード");
         QTest::newRow("not on device") << false << "L.TMD"
-                                       << "NONE.TMD" << 1 << "" << 5 << transfer;
+                                       << "NONE.TMD" << 1 << "" << 5 << Transfer;
         QTest::newRow("unsafe device name") << false << "L.TMD"
-                                            << "../tidemark.ini" << 1 << "" << 5 << transfer;
+                                            << "../tidemark.ini" << 1 << "" << 5 << Transfer;
         QTest::newRow("local unreadable") << true << "missing.tmd"
-                                          << "A.TMD" << 1 << "" << 6 << transfer;
+                                          << "A.TMD" << 1 << "" << 6 << Transfer;
         QTest::newRow("local unwritable") << false << "no/such/dir/L.TMD"
-                                          << "TODO.TMD" << 1 << "" << 7 << transfer;
+                                          << "TODO.TMD" << 1 << "" << 7 << Transfer;
         QTest::newRow("port 0") << false << "L.TMD"
-                                << "TODO.TMD" << 0 << "" << 1 << nego;
+                                << "TODO.TMD" << 0 << "" << 1 << Nego;
         QTest::newRow("cannot open") << true << "L.TMD"
-                                     << "TODO.TMD" << 1 << "/nonexistent/tty" << 2 << nego;
+                                     << "TODO.TMD" << 1 << "/nonexistent/tty" << 2 << Nego;
     }
     void localAndPortFailures()
     {
@@ -283,42 +300,30 @@ private Q_SLOTS:
         QFETCH(QString, dockDevice);
         QFETCH(int, code);
         QFETCH(QString, phase);
-        TestEnvironment env;
-        ScriptedNotifier notifier;
-        ScriptedRuputerComUi ui;
-        DeviceEmulator device;
-        port(1, dockDevice.isEmpty() ? device.start() : dockDevice);
-        QVERIFY(write(device.file(QStringLiteral("TODO.TMD")), "x"));
-        QVERIFY(write(env.path(QStringLiteral("L.TMD")), "y"));
-        TRuputerCom com;
-        com.setSpeed(1);
-        com.setDockPort(dockPort);
-        const QString local = env.path(localName);
-        QVERIFY(!(sending ? com.Upload(local, deviceName) : com.Download(local, deviceName)));
-        QCOMPARE(
-            ui.texts, QStringList {text(sending, code, QStringLiteral("ドッキングステーション"), dockPort, phase)});
-        QCOMPARE(ui.switchAllowed, QList<bool> {dockPort != 0});
+        Rig rig;
+        QVERIFY(rig.device.start());
+        if (!dockDevice.isEmpty())
+            Settings().writeString(QStringLiteral("Ports"), QStringLiteral("COM1"), dockDevice);
+        QVERIFY(write(rig.device.file(QStringLiteral("TODO.TMD")), "x"));
+        QVERIFY(write(rig.local(QStringLiteral("L.TMD")), "y"));
+        rig.com.setDockPort(dockPort);
+        const QString local = rig.local(localName);
+        QVERIFY(!(sending ? rig.com.Upload(local, deviceName) : rig.com.Download(local, deviceName)));
+        QCOMPARE(rig.ui.texts, QStringList {report(sending, code, dockPort, phase)});
+        QCOMPARE(rig.ui.switchAllowed, QList<bool> {dockPort != 0});
     }
 
     void switchToWorkingLink()
     {
-        TestEnvironment env;
-        ScriptedNotifier notifier;
-        ScriptedRuputerComUi ui;
-        ui.answers = {RupDlgResult::Yes};
-        DeviceEmulator device;
-        port(1, QStringLiteral("/nonexistent/tty"));
-        port(4, device.start());
-        QVERIFY(write(device.file(QStringLiteral("TODO.TMD")), "infrared"));
-        TRuputerCom com;
-        com.setSpeed(1);
-        com.setIrPort(4);
-        const QString local = env.path(QStringLiteral("TODO.TMD"));
-        QVERIFY(com.Download(local, QStringLiteral("TODO.TMD")));
-        QCOMPARE(readAll(local), QByteArray("infrared"));
-        QCOMPARE(ui.texts,
-            QStringList {
-                text(false, 2, QStringLiteral("ドッキングステーション"), 1, QStringLiteral("ネゴシエーション"))});
+        Rig rig;
+        rig.ui.answers = {RupDlgResult::Yes};
+        QVERIFY(rig.device.start({}, 4));
+        Settings().writeString(QStringLiteral("Ports"), QStringLiteral("COM1"), QStringLiteral("/nonexistent/tty"));
+        QVERIFY(write(rig.device.file(QStringLiteral("TODO.TMD")), "infrared"));
+        rig.com.setIrPort(4);
+        QVERIFY(rig.com.Download(rig.local(), QStringLiteral("TODO.TMD")));
+        QCOMPARE(readAll(rig.local()), QByteArray("infrared"));
+        QCOMPARE(rig.ui.texts, QStringList {report(false, 2, 1, Nego)});
     }
 
     void cancelInProgress_data()
@@ -330,36 +335,69 @@ private Q_SLOTS:
     void cancelInProgress()
     {
         QFETCH(bool, sending);
-        TestEnvironment env;
-        ScriptedNotifier notifier;
-        ScriptedRuputerComUi ui;
-        ui.cancelAfterUpdates = 2;
-        DeviceEmulator device;
-        port(1, device.start());
+        Rig rig;
+        rig.ui.cancelAfterUpdates = 2;
+        QVERIFY(rig.device.start());
         const QByteArray content = pattern(8000, 5);
-        const QString local = env.path(QStringLiteral("TODO.TMD"));
-        const QString remote = device.file(QStringLiteral("TODO.TMD"));
-        QVERIFY(write(sending ? local : remote, content));
+        const QString local = rig.local();
+        QVERIFY(write(sending ? local : rig.device.file(QStringLiteral("TODO.TMD")), content));
         if (!sending)
             QVERIFY(write(local, "good"));
-        TRuputerCom com;
-        com.setSpeed(1);
-        QVERIFY(!(
-            sending ? com.Upload(local, QStringLiteral("TODO.TMD")) : com.Download(local, QStringLiteral("TODO.TMD"))));
-        QCOMPARE(ui.texts,
-            QStringList {
-                text(sending, 10, QStringLiteral("ドッキングステーション"), 1, QStringLiteral("アップロード"))});
-        QCOMPARE(ui.lastDone, 1024);
+        QVERIFY(!(sending ? rig.com.Upload(local, QStringLiteral("TODO.TMD"))
+                          : rig.com.Download(local, QStringLiteral("TODO.TMD"))));
+        QCOMPARE(rig.ui.texts, QStringList {report(sending, 10, 1, Transfer)});
+        QCOMPARE(rig.ui.lastDone, 1024);
         if (!sending)
             QCOMPARE(readAll(local), QByteArray("good"));
 
         // the device is ready for the next operation at once
-        ui.cancelAfterUpdates = -1;
+        rig.ui.cancelAfterUpdates = -1;
         QVERIFY(write(local, content));
-        QVERIFY(com.Upload(local, QStringLiteral("NEXT.TMD")));
-        QCOMPARE(readAll(device.file(QStringLiteral("NEXT.TMD"))), content);
+        QVERIFY(rig.com.Upload(local, QStringLiteral("NEXT.TMD")));
+        QCOMPARE(readAll(rig.device.file(QStringLiteral("NEXT.TMD"))), content);
+    }
+
+    // The real progress window over the owner, and its Cancel.
+    void progressWindowCancels()
+    {
+        Rig rig;
+        InstallRuputerComWidgets();
+        QVERIFY(rig.device.start({"--delay", "40"}));
+        QVERIFY(write(rig.device.file(QStringLiteral("TODO.TMD")), QByteArray(32 * 1024, 'x')));
+        QVERIFY(write(rig.local(), "good"));
+        QWidget window;
+        window.show();
+        TRuputerCom com(&window);
+        com.setSpeed(1);
+        TransferProgressDlg *progress = nullptr;
+        QString bytesText;
+        QString shown;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            for (QWidget *w : QApplication::topLevelWidgets()) {
+                if (auto *dlg = qobject_cast<TRuputerComDlgForm *>(w); dlg && dlg->isVisible()) {
+                    shown = dlg->Memo->text();
+                    QTest::mouseClick(dlg->CancelBtn, Qt::LeftButton);
+                } else if (auto *p = qobject_cast<TransferProgressDlg *>(w); p && p->isVisible() && !progress) {
+                    progress = p;
+                    QCOMPARE(p->parentWidget(), &window);
+                    QVERIFY(p->isModal());
+                    QCOMPARE(p->LName->text(), QStringLiteral("受信中: TODO.TMD"));
+                    bytesText = p->LBytes->text();
+                    QTest::mouseClick(p->CancelBtn, Qt::LeftButton);
+                }
+            }
+        });
+        poll.start(10);
+        QVERIFY(!com.Download(rig.local(), QStringLiteral("TODO.TMD")));
+        RuputerComUi::install(nullptr);
+        QVERIFY(progress);
+        QVERIFY2(bytesText.endsWith(QLocale().toString(32768) + QStringLiteral(" バイト")), qPrintable(bytesText));
+        QVERIFY2(shown.startsWith(QStringLiteral("Ruputerからの受信に失敗しました。(10)\n")), qPrintable(shown));
+        QVERIFY(shown.endsWith(QStringLiteral("Phase = アップロード")));
+        QCOMPARE(readAll(rig.local()), QByteArray("good"));
     }
 };
 
-QTEST_GUILESS_MAIN(TestSerialLink)
+QTEST_MAIN(TestSerialLink)
 #include "tst_seriallink.moc"
