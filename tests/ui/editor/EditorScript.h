@@ -3,13 +3,13 @@
 #include "ui/editor/DetailDlg.h"
 
 #include <QApplication>
+#include <QTest>
 #include <QTimer>
 #include <functional>
 
 // Runs `script` on the item editor as soon as a command has opened it
 // modally; `script` presses OK or Cancel itself. `opened` tells afterwards
-// whether an editor was there at all (a command that shows none leaves it
-// false once the events have been processed).
+// whether an editor was there at all.
 inline void WhenEditorOpens(std::function<void(TDetailDlg &)> script, bool *opened = nullptr)
 {
     if (opened)
@@ -21,17 +21,22 @@ inline void WhenEditorOpens(std::function<void(TDetailDlg &)> script, bool *open
         if (opened)
             *opened = true;
         script(*dlg);
-        // A script that left the dialog open would hang the command.
-        if (dlg->isVisible())
+        if (dlg->isVisible()) // a script that left it open would hang the command
             dlg->reject();
     });
 }
 
 // A control of the editor by its component name.
-template <class T> T *Ctl(TDetailDlg &dlg, const char *name)
+template <class T = QWidget> T *Ctl(const QWidget &dlg, const char *name)
 {
     T *found = dlg.findChild<T *>(QLatin1String(name));
     if (!found)
         qFatal("no control %s", name);
     return found;
+}
+
+// One row of a data-driven test.
+template <class... T> void Row(const char *name, const T &...values)
+{
+    (QTest::newRow(name) << ... << values);
 }

@@ -1,5 +1,6 @@
 #include "ui/editor/ByteLimitValidator.h"
 #include "ui/editor/ByteLimitedMemo.h"
+#include "ui/editor/DetailRules.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -9,189 +10,127 @@
 #include <QSignalSpy>
 #include <QTest>
 
-// The title and memo fields refuse input that passes their byte limit in
-// code page 932, or that code page 932 cannot hold, whole and with a signal;
-// nothing is ever cut.
+// The title (32 bytes) and the memo (64 bytes, a line break counted as CR LF)
+// refuse input that passes their code page 932 byte limit, or that the code
+// page cannot hold, whole and with a signal; nothing is ever cut.
 class TestByteLimits : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void titleTyping_data();
-    void titleTyping();
-    void titlePasteRefusedWhole();
-    void titleInputMethod();
-    void titleReplacingSelection();
-    void memoTyping_data();
-    void memoTyping();
-    void memoPaste();
-    void memoInputMethod();
-
-private:
-    // QTest::keyClicks takes Latin-1 only: Japanese text is typed as key
-    // events carrying the characters.
-    static void type(QWidget *w, const QString &text)
-    {
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const qsizetype n = text.at(i).isHighSurrogate() ? 2 : 1;
-            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text.mid(i, n));
-            QApplication::sendEvent(w, &press);
-            QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, text.mid(i, n));
-            QApplication::sendEvent(w, &release);
-            i += n - 1;
-        }
-    }
-    static void commit(QWidget *w, const QString &text)
-    {
-        QInputMethodEvent event(QString(), {});
-        event.setCommitString(text);
-        QApplication::sendEvent(w, &event);
-    }
+    void input_data();
+    void input();
+    void fits_data();
+    void fits();
 };
 
-void TestByteLimits::titleTyping_data()
+void TestByteLimits::input_data()
 {
+    QTest::addColumn<bool>("memo");
     QTest::addColumn<QString>("start");
-    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("how"); // type (Latin-1 "\n" is Enter), paste, ime; "all" replaces the whole text
+    QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("result");
     QTest::addColumn<int>("rejected");
-    const QString a32(32, QLatin1Char('a'));
+    const auto a = [](int n) { return QString(n, QLatin1Char('a')); };
     const QString kanji16(16, QChar(0x6F22));
-    QTest::newRow("33rd byte") << QString(31, QLatin1Char('a')) << QStringLiteral("bc") << a32.left(31) + 'b' << 1;
-    QTest::newRow("after 16 kanji") << kanji16 << QStringLiteral("x") << kanji16 << 1;
-    QTest::newRow("kanji on byte 32") << QString(31, QLatin1Char('a')) << QStringLiteral("漢") << a32.left(31) << 1;
-    QTest::newRow("half-width kana fill 32") << QString(30, QLatin1Char('a')) << QStringLiteral("ｱｲｳ")
-                                             << QString(30, QLatin1Char('a')) + QStringLiteral("ｱｲ") << 1;
-    QTest::newRow("hangul") << QStringLiteral("ab") << QStringLiteral("한") << QStringLiteral("ab") << 1;
+    const auto row = [](const char *name, bool memo, const QString &start, const char *how, const QString &text,
+                         const QString &result, int rejected) {
+        QTest::newRow(name) << memo << start << QString::fromLatin1(how) << text << result << rejected;
+    };
+    row("title: 33rd byte", false, a(31), "type", "bc", a(31) + 'b', 1);
+    row("title: after 16 kanji", false, kanji16, "type", "x", kanji16, 1);
+    row("title: kanji on byte 32", false, a(31), "type", "漢", a(31), 1);
+    row("title: half-width kana", false, a(30), "type", "ｱｲｳ", a(30) + "ｱｲ", 1);
+    row("title: hangul", false, "ab", "type", "한", "ab", 1);
+    row("title: typing over a full selection", false, a(32), "type all", "漢字", "漢字", 0);
+    row("title: paste of 36 bytes", false, a(20), "paste", "漢字漢字漢字漢字", a(20), 1);
+    row("title: paste of exactly 32", false, a(20), "paste", "漢字漢字漢字", a(20) + "漢字漢字漢字", 0);
+    row("title: input method", false, a(28), "ime", "漢字", a(28) + "漢字", 0);
+    row("title: input method emoji", false, "ab", "ime", "😀", "ab", 1);
+    row("memo: 65th byte", true, a(63), "type", "bc", a(63) + 'b', 1);
+    row("memo: line break is two bytes", true, a(63), "type", "\n", a(63), 1);
+    row("memo: two lines fill 64", true, "", "type", a(31) + '\n' + a(31) + 'x', a(31) + '\n' + a(31), 1);
+    row("memo: kanji on byte 64", true, a(63), "type", "漢", a(63), 1);
+    row("memo: emoji", true, "memo", "type", "😀", "memo", 1);
+    row("memo: pasted CR LF is two bytes", true, a(58), "paste", "b\r\nccdd", a(58), 1);
+    row("memo: paste of exactly 64", true, a(58), "paste", "b\r\nccd", a(58) + "b\nccd", 0);
+    row("memo: paste over a full selection", true, a(64), "paste all", QString(64, 'z'), QString(64, 'z'), 0);
+    row("memo: input method too long", true, a(60), "ime", "漢字漢", a(60), 1);
+    row("memo: input method", true, a(60), "ime", "漢字", a(60) + "漢字", 0);
 }
 
-void TestByteLimits::titleTyping()
+void TestByteLimits::input()
 {
+    QFETCH(bool, memo);
     QFETCH(QString, start);
-    QFETCH(QString, typed);
+    QFETCH(QString, how);
+    QFETCH(QString, text);
     QFETCH(QString, result);
     QFETCH(int, rejected);
-    QLineEdit edit;
-    edit.setValidator(new ByteLimitValidator(32, &edit));
-    edit.setText(start);
-    QSignalSpy spy(&edit, &QLineEdit::inputRejected);
-    type(&edit, typed);
-    QCOMPARE(edit.text(), result);
-    QCOMPARE(spy.count(), rejected);
-}
-
-void TestByteLimits::titlePasteRefusedWhole()
-{
-    QLineEdit edit;
-    edit.setValidator(new ByteLimitValidator(32, &edit));
-    edit.setText(QString(20, QLatin1Char('a')));
-    QSignalSpy spy(&edit, &QLineEdit::inputRejected);
-    QApplication::clipboard()->setText(QStringLiteral("漢字漢字漢字漢字")); // 16 bytes: 36 in all
-    edit.paste();
-    QCOMPARE(edit.text(), QString(20, QLatin1Char('a')));
-    QCOMPARE(spy.count(), 1);
-    QApplication::clipboard()->setText(QStringLiteral("漢字漢字漢字")); // 12 bytes: exactly 32
-    edit.paste();
-    QCOMPARE(edit.text(), QString(20, QLatin1Char('a')) + QStringLiteral("漢字漢字漢字"));
-}
-
-void TestByteLimits::titleInputMethod()
-{
-    QLineEdit edit;
-    edit.setValidator(new ByteLimitValidator(32, &edit));
-    edit.show();
-    edit.setFocus();
-    edit.setText(QString(28, QLatin1Char('a')));
-    commit(&edit, QStringLiteral("漢字"));
-    QCOMPARE(edit.text(), QString(28, QLatin1Char('a')) + QStringLiteral("漢字"));
-    commit(&edit, QStringLiteral("😀"));
-    QCOMPARE(edit.text(), QString(28, QLatin1Char('a')) + QStringLiteral("漢字"));
-    edit.setText(QStringLiteral("ab"));
-    commit(&edit, QStringLiteral("😀"));
-    QCOMPARE(edit.text(), QStringLiteral("ab"));
-}
-
-void TestByteLimits::titleReplacingSelection()
-{
-    QLineEdit edit;
-    edit.setValidator(new ByteLimitValidator(32, &edit));
-    edit.setText(QString(32, QLatin1Char('a')));
-    edit.selectAll();
-    type(&edit, QStringLiteral("漢字"));
-    QCOMPARE(edit.text(), QStringLiteral("漢字"));
-}
-
-void TestByteLimits::memoTyping_data()
-{
-    QTest::addColumn<QString>("start");
-    QTest::addColumn<QString>("typed"); // "\n" is the Enter key
-    QTest::addColumn<QString>("result");
-    QTest::addColumn<int>("rejected");
-    const QString a31(31, QLatin1Char('a'));
-    QTest::newRow("65th byte") << QString(63, QLatin1Char('a')) << QStringLiteral("bc")
-                               << QString(63, QLatin1Char('a')) + 'b' << 1;
-    QTest::newRow("line break is two bytes")
-        << QString(63, QLatin1Char('a')) << QStringLiteral("\n") << QString(63, QLatin1Char('a')) << 1;
-    QTest::newRow("two lines fill 64") << QString() << a31 + '\n' + a31 + 'x' << a31 + '\n' + a31 << 1;
-    QTest::newRow("kanji on byte 64") << QString(63, QLatin1Char('a')) << QStringLiteral("漢")
-                                      << QString(63, QLatin1Char('a')) << 1;
-    QTest::newRow("emoji") << QStringLiteral("memo") << QStringLiteral("😀") << QStringLiteral("memo") << 1;
-}
-
-void TestByteLimits::memoTyping()
-{
-    QFETCH(QString, start);
-    QFETCH(QString, typed);
-    QFETCH(QString, result);
-    QFETCH(int, rejected);
-    ByteLimitedMemo memo(64);
-    memo.setPlainText(start);
-    memo.moveCursor(QTextCursor::End);
-    QSignalSpy spy(&memo, &ByteLimitedMemo::inputRejected);
-    const QStringList lines = typed.split(QLatin1Char('\n'));
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (i > 0)
-            QTest::keyClick(&memo, Qt::Key_Return);
-        type(&memo, lines[i]);
+    QLineEdit title;
+    title.setValidator(new ByteLimitValidator(DetailRules::TitleMaxBytes, &title));
+    ByteLimitedMemo memoEdit(DetailRules::MemoMaxBytes);
+    QWidget *edit = memo ? static_cast<QWidget *>(&memoEdit) : &title;
+    edit->show();
+    edit->setFocus();
+    title.setText(start);
+    memoEdit.setPlainText(start);
+    memoEdit.moveCursor(QTextCursor::End);
+    if (how.endsWith(QLatin1String(" all"))) {
+        title.selectAll();
+        memoEdit.selectAll();
     }
-    QCOMPARE(memo.toPlainText(), result);
+    QSignalSpy spy(edit, SIGNAL(inputRejected()));
+    if (how.startsWith(QLatin1String("type"))) {
+        // QTest::keyClicks takes Latin-1 only: the characters ride on key events.
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const qsizetype n = text.at(i).isHighSurrogate() ? 2 : 1;
+            if (text.at(i) == QLatin1Char('\n')) {
+                QTest::keyClick(edit, Qt::Key_Return);
+                continue;
+            }
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, text.mid(i, n));
+            QApplication::sendEvent(edit, &press);
+            i += n - 1;
+        }
+    } else if (how.startsWith(QLatin1String("paste"))) {
+        QApplication::clipboard()->setText(text);
+        memo ? memoEdit.paste() : title.paste();
+    } else {
+        QInputMethodEvent event(QString(), {});
+        event.setCommitString(text);
+        QApplication::sendEvent(edit, &event);
+    }
+    QCOMPARE(memo ? memoEdit.toPlainText() : title.text(), result);
     QCOMPARE(spy.count(), rejected);
 }
 
-void TestByteLimits::memoPaste()
+// What the editor checks at OK, for text that was loaded rather than typed.
+void TestByteLimits::fits_data()
 {
-    ByteLimitedMemo memo(64);
-    memo.setPlainText(QString(58, QLatin1Char('a')));
-    memo.moveCursor(QTextCursor::End);
-    QSignalSpy spy(&memo, &ByteLimitedMemo::inputRejected);
-    // CR LF pasted counts two bytes: 58 + 1 + 2 + 4 = 65.
-    QApplication::clipboard()->setText(QStringLiteral("b\r\nccdd"));
-    memo.paste();
-    QCOMPARE(memo.toPlainText(), QString(58, QLatin1Char('a')));
-    QCOMPARE(spy.count(), 1);
-    QApplication::clipboard()->setText(QStringLiteral("b\r\nccd"));
-    memo.paste();
-    QCOMPARE(memo.toPlainText(), QString(58, QLatin1Char('a')) + QStringLiteral("b\nccd"));
-    // Replacing a selection counts only what remains.
-    memo.selectAll();
-    QApplication::clipboard()->setText(QString(64, QLatin1Char('z')));
-    memo.paste();
-    QCOMPARE(memo.toPlainText(), QString(64, QLatin1Char('z')));
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("title");
+    QTest::addColumn<bool>("memo");
+    QTest::newRow("32 ascii") << QString(32, 'a') << true << true;
+    QTest::newRow("33 ascii") << QString(33, 'a') << false << true;
+    QTest::newRow("16 kanji + 1 byte") << QString(16, QChar(0x6F22)) + 'x' << false << true;
+    QTest::newRow("65 ascii") << QString(65, 'a') << false << false;
+    QTest::newRow("31 + break + 31") << QString(31, 'a') + '\n' + QString(31, 'b') << false << true;
+    QTest::newRow("32 + break + 31") << QString(32, 'a') + '\n' + QString(31, 'b') << false << false;
+    // A text document's paragraph separator is a line break too.
+    QTest::newRow("32 + U+2029 + 31") << QString(32, 'a') + QChar::ParagraphSeparator + QString(31, 'b') << false
+                                      << false;
+    QTest::newRow("emoji") << QStringLiteral("😀") << false << false;
 }
 
-void TestByteLimits::memoInputMethod()
+void TestByteLimits::fits()
 {
-    ByteLimitedMemo memo(64);
-    memo.show();
-    memo.setFocus();
-    memo.setPlainText(QString(60, QLatin1Char('a')));
-    memo.moveCursor(QTextCursor::End);
-    QSignalSpy spy(&memo, &ByteLimitedMemo::inputRejected);
-    commit(&memo, QStringLiteral("漢字漢"));
-    QCOMPARE(memo.toPlainText(), QString(60, QLatin1Char('a')));
-    QCOMPARE(spy.count(), 1);
-    commit(&memo, QStringLiteral("漢字"));
-    QCOMPARE(memo.toPlainText(), QString(60, QLatin1Char('a')) + QStringLiteral("漢字"));
+    QFETCH(QString, text);
+    QFETCH(bool, title);
+    QFETCH(bool, memo);
+    QCOMPARE(DetailRules::FitsTitle(text), title);
+    QCOMPARE(DetailRules::FitsMemo(text), memo);
 }
 
 QTEST_MAIN(TestByteLimits)
