@@ -32,262 +32,203 @@ class TestSortListView : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
-    void init();
-    void cleanup();
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan)); }
 
-    void columns();
-    void sortByColumn_data();
-    void sortByColumn();
-    void caseDecidesOnlyTies();
-    void rowWithoutSubTexts();
-    void headerClicks();
-    void headerClickWithoutAutoSort();
-    void assigningDoesNotSort();
-    void updateBracketSortsOnce();
-    void rowAddedOutsideBracketTakesItsPlace();
-    void dividerDoubleClickFitsColumn();
+    void init()
+    {
+        m_list = new TSortListView;
+        AddItemListColumns(*m_list);
+        m_list->resize(700, 300);
+    }
+
+    void cleanup()
+    {
+        delete m_list;
+        m_list = nullptr;
+    }
+
+    void sortByColumn_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QStringList>("ascending");
+        const QString r0 = Rows[0].caption, r1 = Rows[1].caption, r2 = Rows[2].caption, r3 = Rows[3].caption;
+        // Titles ignore case: "apple" before "Banana".
+        QTest::newRow("0 title") << 0 << QStringList {r3, r1, r0, r2};
+        // Empty, 5, 12, 100: only the padded form gives this order.
+        QTest::newRow("1 option") << 1 << QStringList {r2, r0, r1, r3};
+        QTest::newRow("2 kind") << 2 << QStringList {r0, r3, r1, r2};
+        // A short rule text before the full dates.
+        QTest::newRow("3 target") << 3 << QStringList {r1, r3, r0, r2};
+        QTest::newRow("4 before") << 4 << QStringList {r2, r0, r1, r3};
+        QTest::newRow("5 after") << 5 << QStringList {r1, r3, r2, r0};
+        // Left-aligned: no padding, the empty text first.
+        QTest::newRow("6 last") << 6 << QStringList {r1, r2, r0, r3};
+    }
+
+    void sortByColumn()
+    {
+        QFETCH(int, column);
+        QFETCH(QStringList, ascending);
+
+        fill();
+        const QStringList filled = captions();
+        // Assigning the column or the mode does not sort by itself.
+        m_list->setSortColumn(column);
+        m_list->setSortMode(smDescending);
+        QCOMPARE(captions(), filled);
+        m_list->setSortMode(smAscending);
+        m_list->AlphaSort();
+        QCOMPARE(captions(), ascending);
+
+        m_list->setSortMode(smDescending);
+        m_list->AlphaSort();
+        QStringList descending(ascending.crbegin(), ascending.crend());
+        QCOMPARE(captions(), descending);
+        // CompareItems carries the direction: the list is in its order.
+        QVERIFY(m_list->CompareItems(m_list->row(0), m_list->row(1)) < 0);
+        m_list->setSortMode(smAscending);
+        QVERIFY(m_list->CompareItems(m_list->row(0), m_list->row(1)) > 0);
+    }
+
+    void caseDecidesOnlyTies()
+    {
+        m_list->BeginUpdate();
+        for (const QString &t : {QStringLiteral("abd"), QStringLiteral("ABC"), QStringLiteral("abc")})
+            m_list->addRow()->setCaption(t);
+        m_list->EndUpdate();
+        const QStringList sorted = captions();
+        QCOMPARE(sorted.last(), QStringLiteral("abd"));
+        QCOMPARE(QSet<QString>(sorted.cbegin(), sorted.cbegin() + 2),
+            (QSet<QString> {QStringLiteral("abc"), QStringLiteral("ABC")}));
+        // The tie of the case-blind comparison is broken, both ways alike.
+        const int forward = m_list->CompareItems(m_list->row(0), m_list->row(1));
+        QVERIFY(forward < 0);
+        QCOMPARE(m_list->CompareItems(m_list->row(1), m_list->row(0)), -forward);
+    }
+
+    void rowWithoutSubTexts()
+    {
+        fill();
+        TSortListItem *bare = m_list->addRow();
+        bare->setCaption(QStringLiteral("zzz"));
+        QCOMPARE(m_list->sortText(bare, 4), QString(20, u' '));
+        QCOMPARE(m_list->sortText(bare, 2), QString());
+        m_list->setSortColumn(4);
+        m_list->AlphaSort();
+        QCOMPARE(m_list->row(0), bare);
+        // A text of 20 bytes or more stays as it is.
+        bare->setSubItem(3, QStringLiteral("１２３４５６７８９０日"));
+        QCOMPARE(m_list->sortText(bare, 4), QStringLiteral("１２３４５６７８９０日"));
+    }
+
+    void headerClicks()
+    {
+        m_list->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_list));
+        fill();
+        const QStringList byTarget = {Rows[1].caption, Rows[3].caption, Rows[0].caption, Rows[2].caption};
+
+        clickHeader(3);
+        QCOMPARE(m_list->SortColumn(), 3);
+        QCOMPARE(m_list->SortMode(), smAscending);
+        QCOMPARE(captions(), byTarget);
+
+        clickHeader(3);
+        QCOMPARE(m_list->SortMode(), smDescending);
+        QCOMPARE(captions(), QStringList(byTarget.crbegin(), byTarget.crend()));
+
+        // A new column keeps the direction.
+        clickHeader(0);
+        QCOMPARE(m_list->SortColumn(), 0);
+        QCOMPARE(m_list->SortMode(), smDescending);
+        QCOMPARE(captions(), (QStringList {Rows[2].caption, Rows[0].caption, Rows[1].caption, Rows[3].caption}));
+        QCOMPARE(m_list->header()->sortIndicatorSection(), 0);
+        QCOMPARE(m_list->header()->sortIndicatorOrder(), Qt::DescendingOrder);
+
+        // Without automatic sorting a click changes nothing.
+        m_list->setColumnClickAutoSort(false);
+        const QStringList before = captions();
+        clickHeader(4);
+        clickHeader(3);
+        QCOMPARE(m_list->SortColumn(), 0);
+        QCOMPARE(m_list->SortMode(), smDescending);
+        QCOMPARE(captions(), before);
+        QCOMPARE(m_list->header()->sortIndicatorOrder(), Qt::DescendingOrder);
+    }
+
+    void updateBracketSortsOnce()
+    {
+        m_list->BeginUpdate();
+        m_list->BeginUpdate();
+        for (const ListRow &r : Rows)
+            m_list->addRow()->setRow(r);
+        m_list->EndUpdate();
+        // Still inside the outer bracket: rows in the order they came.
+        QCOMPARE(captions(), (QStringList {Rows[0].caption, Rows[1].caption, Rows[2].caption, Rows[3].caption}));
+        m_list->EndUpdate();
+        QCOMPARE(captions(), (QStringList {Rows[3].caption, Rows[1].caption, Rows[0].caption, Rows[2].caption}));
+        QVERIFY(!m_list->isUpdating());
+    }
+
+    void rowAddedOutsideBracketTakesItsPlace()
+    {
+        fill();
+        m_list->setSortColumn(4);
+        m_list->AlphaSort();
+        ListRow added = Rows[0];
+        added.caption = QStringLiteral("new");
+        added.subItems[3] = QStringLiteral("2日");
+        TSortListItem *row = m_list->addRow();
+        row->setRow(added);
+        // 1日, 2日, 3日, 10日, 25日
+        QCOMPARE(m_list->row(1), row);
+    }
+
+    void dividerDoubleClickFitsColumn()
+    {
+        m_list->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_list));
+        fill();
+        QSignalSpy fitted(m_list, &TSortListView::columnFitted);
+        QHeaderView *h = m_list->header();
+        const QPoint divider(h->sectionViewportPosition(3) + h->sectionSize(3) - 1, h->height() / 2);
+        QTest::mouseDClick(h->viewport(), Qt::LeftButton, {}, divider);
+        QTRY_COMPARE(fitted.count(), 1);
+        QCOMPARE(fitted.at(0).at(0).toInt(), 3);
+        const int fittedWidth = m_list->columnWidth(3);
+        QVERIFY(fittedWidth != 100);
+        QCOMPARE(fitted.at(0).at(1).toInt(), fittedWidth);
+        // It is the width that fits the contents.
+        m_list->resizeColumnToContents(3);
+        QCOMPARE(m_list->columnWidth(3), fittedWidth);
+    }
 
 private:
-    QStringList captions() const;
-    void fill();
-    void clickHeader(int column);
+    QStringList captions() const
+    {
+        QStringList out;
+        for (int i = 0; i < m_list->rowCount(); ++i)
+            out << m_list->row(i)->caption();
+        return out;
+    }
+
+    void fill()
+    {
+        m_list->BeginUpdate();
+        for (const ListRow &r : Rows)
+            m_list->addRow()->setRow(r);
+        m_list->EndUpdate();
+    }
+
+    void clickHeader(int column)
+    {
+        QHeaderView *h = m_list->header();
+        const QPoint pos(h->sectionViewportPosition(column) + h->sectionSize(column) / 2, h->height() / 2);
+        QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, pos);
+    }
 
     TSortListView *m_list = nullptr;
 };
-
-void TestSortListView::initTestCase()
-{
-    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
-}
-
-void TestSortListView::init()
-{
-    m_list = new TSortListView;
-    AddItemListColumns(*m_list);
-    m_list->resize(700, 300);
-}
-
-void TestSortListView::cleanup()
-{
-    delete m_list;
-    m_list = nullptr;
-}
-
-QStringList TestSortListView::captions() const
-{
-    QStringList out;
-    for (int i = 0; i < m_list->rowCount(); ++i)
-        out << m_list->row(i)->caption();
-    return out;
-}
-
-void TestSortListView::fill()
-{
-    m_list->BeginUpdate();
-    for (const ListRow &r : Rows)
-        m_list->addRow()->setRow(r);
-    m_list->EndUpdate();
-}
-
-void TestSortListView::clickHeader(int column)
-{
-    QHeaderView *h = m_list->header();
-    const QPoint pos(h->sectionViewportPosition(column) + h->sectionSize(column) / 2, h->height() / 2);
-    QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, pos);
-}
-
-void TestSortListView::columns()
-{
-    const QStringList expectedCaptions = {QStringLiteral("タイトル"), QStringLiteral("オプション"),
-        QStringLiteral("タイプ"), QStringLiteral("対　象　日"), QStringLiteral("前表示期間"),
-        QStringLiteral("後表示期間"), QStringLiteral("最終処理日")};
-    const int widths[] = {135, 50, 75, 100, 75, 75, 75};
-    const bool right[] = {false, true, false, true, true, true, false};
-    QCOMPARE(m_list->columnCount(), 7);
-    for (int i = 0; i < 7; ++i) {
-        QCOMPARE(m_list->headerItem()->text(i), expectedCaptions.at(i));
-        QCOMPARE(m_list->columnWidth(i), widths[i]);
-        QCOMPARE(bool(m_list->columnAlignment(i) & Qt::AlignRight), right[i]);
-    }
-    fill();
-    const auto alignment = m_list->row(0)->data(1, Qt::TextAlignmentRole).value<Qt::Alignment>();
-    QVERIFY(alignment & Qt::AlignRight);
-    QCOMPARE(m_list->SortColumn(), 0);
-    QCOMPARE(m_list->SortMode(), smAscending);
-    QVERIFY(m_list->ColumnClickAutoSort());
-}
-
-void TestSortListView::sortByColumn_data()
-{
-    QTest::addColumn<int>("column");
-    QTest::addColumn<QStringList>("ascending");
-    const QString r0 = Rows[0].caption, r1 = Rows[1].caption, r2 = Rows[2].caption, r3 = Rows[3].caption;
-    // Titles ignore case: "apple" before "Banana".
-    QTest::newRow("0 title") << 0 << QStringList {r3, r1, r0, r2};
-    // Empty, 5, 12, 100: only the padded form gives this order.
-    QTest::newRow("1 option") << 1 << QStringList {r2, r0, r1, r3};
-    QTest::newRow("2 kind") << 2 << QStringList {r0, r3, r1, r2};
-    // A short rule text before the full dates.
-    QTest::newRow("3 target") << 3 << QStringList {r1, r3, r0, r2};
-    QTest::newRow("4 before") << 4 << QStringList {r2, r0, r1, r3};
-    QTest::newRow("5 after") << 5 << QStringList {r1, r3, r2, r0};
-    // Left-aligned: no padding, the empty text first.
-    QTest::newRow("6 last") << 6 << QStringList {r1, r2, r0, r3};
-}
-
-void TestSortListView::sortByColumn()
-{
-    QFETCH(int, column);
-    QFETCH(QStringList, ascending);
-
-    fill();
-    m_list->setSortColumn(column);
-    m_list->setSortMode(smAscending);
-    m_list->AlphaSort();
-    QCOMPARE(captions(), ascending);
-
-    m_list->setSortMode(smDescending);
-    m_list->AlphaSort();
-    QStringList descending(ascending.crbegin(), ascending.crend());
-    QCOMPARE(captions(), descending);
-    // CompareItems carries the direction: the list is in its order.
-    QVERIFY(m_list->CompareItems(m_list->row(0), m_list->row(1)) < 0);
-    m_list->setSortMode(smAscending);
-    QVERIFY(m_list->CompareItems(m_list->row(0), m_list->row(1)) > 0);
-}
-
-void TestSortListView::caseDecidesOnlyTies()
-{
-    m_list->BeginUpdate();
-    for (const QString &t : {QStringLiteral("abd"), QStringLiteral("ABC"), QStringLiteral("abc")})
-        m_list->addRow()->setCaption(t);
-    m_list->EndUpdate();
-    const QStringList sorted = captions();
-    QCOMPARE(sorted.last(), QStringLiteral("abd"));
-    QCOMPARE(QSet<QString>(sorted.cbegin(), sorted.cbegin() + 2),
-        (QSet<QString> {QStringLiteral("abc"), QStringLiteral("ABC")}));
-    // The tie of the case-blind comparison is broken, both ways alike.
-    const int forward = m_list->CompareItems(m_list->row(0), m_list->row(1));
-    QVERIFY(forward < 0);
-    QCOMPARE(m_list->CompareItems(m_list->row(1), m_list->row(0)), -forward);
-}
-
-void TestSortListView::rowWithoutSubTexts()
-{
-    fill();
-    TSortListItem *bare = m_list->addRow();
-    bare->setCaption(QStringLiteral("zzz"));
-    QCOMPARE(m_list->sortText(bare, 4), QString(20, u' '));
-    QCOMPARE(m_list->sortText(bare, 2), QString());
-    m_list->setSortColumn(4);
-    m_list->AlphaSort();
-    QCOMPARE(m_list->row(0), bare);
-    // A text of 20 bytes or more stays as it is.
-    bare->setSubItem(3, QStringLiteral("１２３４５６７８９０日"));
-    QCOMPARE(m_list->sortText(bare, 4), QStringLiteral("１２３４５６７８９０日"));
-}
-
-void TestSortListView::headerClicks()
-{
-    m_list->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_list));
-    fill();
-    const QStringList byTarget = {Rows[1].caption, Rows[3].caption, Rows[0].caption, Rows[2].caption};
-
-    clickHeader(3);
-    QCOMPARE(m_list->SortColumn(), 3);
-    QCOMPARE(m_list->SortMode(), smAscending);
-    QCOMPARE(captions(), byTarget);
-
-    clickHeader(3);
-    QCOMPARE(m_list->SortMode(), smDescending);
-    QCOMPARE(captions(), QStringList(byTarget.crbegin(), byTarget.crend()));
-
-    // A new column keeps the direction.
-    clickHeader(0);
-    QCOMPARE(m_list->SortColumn(), 0);
-    QCOMPARE(m_list->SortMode(), smDescending);
-    QCOMPARE(captions(), (QStringList {Rows[2].caption, Rows[0].caption, Rows[1].caption, Rows[3].caption}));
-    QCOMPARE(m_list->header()->sortIndicatorSection(), 0);
-    QCOMPARE(m_list->header()->sortIndicatorOrder(), Qt::DescendingOrder);
-}
-
-void TestSortListView::headerClickWithoutAutoSort()
-{
-    m_list->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_list));
-    fill();
-    m_list->setColumnClickAutoSort(false);
-    const QStringList before = captions();
-    clickHeader(4);
-    clickHeader(0);
-    QCOMPARE(m_list->SortColumn(), 0);
-    QCOMPARE(m_list->SortMode(), smAscending);
-    QCOMPARE(captions(), before);
-    QCOMPARE(m_list->header()->sortIndicatorOrder(), Qt::AscendingOrder);
-}
-
-void TestSortListView::assigningDoesNotSort()
-{
-    fill();
-    const QStringList before = captions();
-    m_list->setSortColumn(4);
-    m_list->setSortMode(smDescending);
-    QCOMPARE(captions(), before);
-    QCOMPARE(m_list->property("SortColumn").toInt(), 4);
-    QCOMPARE(m_list->property("SortMode").toInt(), 1);
-}
-
-void TestSortListView::updateBracketSortsOnce()
-{
-    m_list->BeginUpdate();
-    m_list->BeginUpdate();
-    for (const ListRow &r : Rows)
-        m_list->addRow()->setRow(r);
-    m_list->EndUpdate();
-    // Still inside the outer bracket: rows in the order they came.
-    QCOMPARE(captions(), (QStringList {Rows[0].caption, Rows[1].caption, Rows[2].caption, Rows[3].caption}));
-    m_list->EndUpdate();
-    QCOMPARE(captions(), (QStringList {Rows[3].caption, Rows[1].caption, Rows[0].caption, Rows[2].caption}));
-    QVERIFY(!m_list->isUpdating());
-}
-
-void TestSortListView::rowAddedOutsideBracketTakesItsPlace()
-{
-    fill();
-    m_list->setSortColumn(4);
-    m_list->AlphaSort();
-    ListRow added = Rows[0];
-    added.caption = QStringLiteral("new");
-    added.subItems[3] = QStringLiteral("2日");
-    TSortListItem *row = m_list->addRow();
-    row->setRow(added);
-    // 1日, 2日, 3日, 10日, 25日
-    QCOMPARE(m_list->row(1), row);
-    QCOMPARE(m_list->selectedRow(), nullptr);
-    m_list->setSelectedRow(row);
-    QCOMPARE(m_list->selectedRow(), row);
-}
-
-void TestSortListView::dividerDoubleClickFitsColumn()
-{
-    m_list->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_list));
-    fill();
-    QSignalSpy fitted(m_list, &TSortListView::columnFitted);
-    QHeaderView *h = m_list->header();
-    const QPoint divider(h->sectionViewportPosition(3) + h->sectionSize(3) - 1, h->height() / 2);
-    QTest::mouseDClick(h->viewport(), Qt::LeftButton, {}, divider);
-    QTRY_COMPARE(fitted.count(), 1);
-    QCOMPARE(fitted.at(0).at(0).toInt(), 3);
-    const int fittedWidth = m_list->columnWidth(3);
-    QVERIFY(fittedWidth != 100);
-    QCOMPARE(fitted.at(0).at(1).toInt(), fittedWidth);
-    // It is the width that fits the contents.
-    m_list->resizeColumnToContents(3);
-    QCOMPARE(m_list->columnWidth(3), fittedWidth);
-}
 
 QTEST_MAIN(TestSortListView)
 #include "tst_sortlistview.moc"
