@@ -90,37 +90,33 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("stored"); // empty: no key
         QTest::addColumn<QRect>("rect");
+        QTest::addColumn<bool>("iconic"); // ResumeIconic
         const QRect centre = centred(QSize(602, 372));
-        QTest::newRow("first start") << QString() << centre;
-        QTest::newRow("eight fields") << "0,-1,-1,-1,-1,10,20,510" << centre;
-        QTest::newRow("ten fields") << "0,-1,-1,-1,-1,10,20,510,320,7" << centre;
-        QTest::newRow("empty") << "" << centre;
-        QTest::newRow("no screen shows it") << "0,-1,-1,-1,-1,9000,9000,9602,9372" << centre;
+        QTest::newRow("first start") << QString() << centre << false;
+        QTest::newRow("eight fields") << "0,-1,-1,-1,-1,10,20,510" << centre << false;
+        QTest::newRow("ten fields") << "0,-1,-1,-1,-1,10,20,510,320,7" << centre << false;
+        QTest::newRow("empty") << "" << centre << false;
+        QTest::newRow("no screen shows it") << "0,-1,-1,-1,-1,9000,9000,9602,9372" << centre << false;
         QTest::newRow("non-numeric fields keep the current value")
-            << "0,-1,-1,-1,-1,x,20,y,320" << QRect(5, 20, 602, 300);
-        QTest::newRow("zero size keeps the current size") << "0,-1,-1,-1,-1,70,80,70,80" << QRect(70, 80, 602, 372);
-        QTest::newRow("minimized reopens normal") << "1,-1,-1,-1,-1,70,80,470,380" << QRect(70, 80, 400, 300);
+            << "0,-1,-1,-1,-1,x,20,y,320" << QRect(5, 20, 602, 300) << false;
+        QTest::newRow("zero size keeps the current size")
+            << "0,-1,-1,-1,-1,70,80,70,80" << QRect(70, 80, 602, 372) << false;
+        QTest::newRow("minimized, ResumeIconic") << "1,-1,-1,-1,-1,70,80,470,380" << QRect(70, 80, 400, 300) << true;
+        QTest::newRow("minimized reopens normal") << "1,-1,-1,-1,-1,70,80,470,380" << QRect(70, 80, 400, 300) << false;
     }
     void restoredRect()
     {
         QFETCH(QString, stored);
         if (!stored.isNull())
             writeKey(QStringLiteral("ListForm"), stored);
+        QFETCH(bool, iconic);
         MainForm form;
         form.window.setGeometry(5, 6, 602, 372);
+        form.pos->setResumeIconic(iconic);
         form.pos->RestorePlacement();
         QTEST(form.window.geometry(), "rect");
-        QCOMPARE(form.window.windowState(), Qt::WindowNoState);
+        QCOMPARE(form.window.windowState(), iconic ? Qt::WindowMinimized : Qt::WindowNoState);
         QCOMPARE(form.widths(), (QList<int> {135, 50, 75, 100, 75, 75, 75}));
-    }
-
-    void minimizedWithResumeIconic()
-    {
-        writeKey(QStringLiteral("ListForm"), QStringLiteral("1,-1,-1,-1,-1,70,80,470,380"));
-        MainForm form;
-        form.pos->setResumeIconic(true);
-        form.pos->RestorePlacement();
-        QVERIFY(form.window.windowState().testFlag(Qt::WindowMinimized));
     }
 
     void cycleWritesAndRestoresEverything()
