@@ -1,15 +1,56 @@
 #pragma once
 
+#include "calendar/DateEdit.h"
 #include "ui/editor/DetailDlg.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 #include <functional>
 
+// A control of the editor by its component name.
+template <class T = QWidget> T *Ctl(const QWidget &dlg, const QString &name)
+{
+    T *found = dlg.findChild<T *>(name);
+    if (!found)
+        qFatal("no control %s", qPrintable(name));
+    return found;
+}
+
+// Works the editor's controls. Steps are separated by spaces: "Name" clicks a
+// button; "Name=text" types into a cleared field, picks a date or a combo box
+// index; "Name<text" puts the text in as a paste would.
+inline void Act(const QWidget &dlg, const QString &steps)
+{
+    for (const QString &step : steps.split(u' ', Qt::SkipEmptyParts)) {
+        const qsizetype at = step.indexOf(QRegularExpression(QStringLiteral("[=<]")));
+        if (at < 0) {
+            Ctl<QAbstractButton>(dlg, step)->click();
+            continue;
+        }
+        QWidget *control = Ctl(dlg, step.left(at));
+        const QString text = step.mid(at + 1);
+        if (auto *date = qobject_cast<TDateEdit *>(control))
+            date->setDate(*ParseDate(text));
+        else if (auto *combo = qobject_cast<QComboBox *>(control))
+            combo->setCurrentIndex(text.toInt());
+        else if (auto *memo = qobject_cast<QPlainTextEdit *>(control))
+            memo->setPlainText(text);
+        else if (step.at(at) == u'<')
+            Ctl<QLineEdit>(dlg, step.left(at))->setText(text);
+        else {
+            Ctl<QLineEdit>(dlg, step.left(at))->clear();
+            QTest::keyClicks(control, text);
+        }
+    }
+}
+
 // Runs `script` on the item editor as soon as a command has opened it
-// modally; `script` presses OK or Cancel itself. `opened` tells afterwards
-// whether an editor was there at all.
+// modally. `opened` tells afterwards whether an editor was there at all.
 inline void WhenEditorOpens(std::function<void(TDetailDlg &)> script, bool *opened = nullptr)
 {
     if (opened)
@@ -24,15 +65,6 @@ inline void WhenEditorOpens(std::function<void(TDetailDlg &)> script, bool *open
         if (dlg->isVisible()) // a script that left it open would hang the command
             dlg->reject();
     });
-}
-
-// A control of the editor by its component name.
-template <class T = QWidget> T *Ctl(const QWidget &dlg, const char *name)
-{
-    T *found = dlg.findChild<T *>(QLatin1String(name));
-    if (!found)
-        qFatal("no control %s", name);
-    return found;
 }
 
 // One row of a data-driven test.

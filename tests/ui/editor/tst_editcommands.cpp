@@ -1,18 +1,11 @@
 #include "EditorScript.h"
 #include "ScriptedNotifier.h"
 #include "TestEnvironment.h"
-#include "calendar/DateEdit.h"
 #include "data/Data.h"
 #include "ui/main/ListForm.h"
 #include "ui/main/SortListView.h"
 
 #include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <memory>
 
 namespace {
@@ -24,12 +17,6 @@ QStringList describe(const TItemRec &item)
         item.MemoStr(), item.KindStr(), item.StartStr(), item.EndStr(), item.MonthsStr(), item.DaysStr(),
         item.WeekStr(), item.WeekdaysStr(), item.ShiftStr(), item.ShiftDirStr(), item.BeforeStr(), item.AfterStr(),
         item.LastStr()};
-}
-
-void click(const QWidget &dlg, std::initializer_list<const char *> names)
-{
-    for (const char *name : names)
-        Ctl<QAbstractButton>(dlg, name)->click();
 }
 
 } // namespace
@@ -45,6 +32,7 @@ class TestEditCommands : public QObject
     std::unique_ptr<ScriptedNotifier> m_notes;
     std::unique_ptr<TListForm> m_form;
     QString m_saveAnswer;
+    QString m_caption; // of the last editor opened
 
     TListForm *makeForm(const QString &argument = QString())
     {
@@ -69,18 +57,24 @@ class TestEditCommands : public QObject
     {
         m_form->DataList->setSelectedRow(item ? m_form->DataList->rowOfItem(item) : nullptr);
     }
-    // Triggers `action` and answers the editor with `script`, then OK.
-    void run(const char *action, std::function<void(TDetailDlg &)> script = {}, bool *opened = nullptr)
+    // Runs `command`, working the editor it opens with `steps` (see Act);
+    // true when an editor opened.
+    bool edit(const std::function<void()> &command, const QString &steps)
     {
+        bool opened = false;
         WhenEditorOpens(
-            [script](TDetailDlg &dlg) {
-                if (script)
-                    script(dlg);
-                click(dlg, {"OKBtn"});
+            [this, steps](TDetailDlg &dlg) {
+                m_caption = dlg.windowTitle();
+                Act(dlg, steps);
             },
-            opened);
-        m_form->findChild<QAction *>(action)->trigger();
+            &opened);
+        command();
         QCoreApplication::processEvents();
+        return opened;
+    }
+    bool run(const QString &action, const QString &steps = QStringLiteral("OKBtn"))
+    {
+        return edit([&] { m_form->findChild<QAction *>(action)->trigger(); }, steps);
     }
 
 private Q_SLOTS:
@@ -108,14 +102,9 @@ private Q_SLOTS:
         TListForm *f = makeForm();
         f->Data->Head.SetDefBefore(2);
         f->Data->Head.SetDefAfter(255);
-        QString caption;
         for (int i = 1; i <= 3; ++i)
-            run("Add", [&](TDetailDlg &dlg) {
-                caption = dlg.windowTitle();
-                click(dlg, {"ROnce"});
-                Ctl<QLineEdit>(dlg, "Text")->setText(QStringLiteral("項目%1").arg(i));
-            });
-        QCOMPARE(caption, QStringLiteral("自動ToDoの追加"));
+            QVERIFY(run("Add", QStringLiteral("ROnce Text<項目%1 OKBtn").arg(i)));
+        QCOMPARE(m_caption, QStringLiteral("自動ToDoの追加"));
         QCOMPARE(f->Data->count(), 3);
         TItemRec *item = f->Data->at(2);
         QCOMPARE(typeid(*item), typeid(TOnceItemRec));
@@ -123,7 +112,6 @@ private Q_SLOTS:
         QCOMPARE(item->BeforeDays, 2);
         QCOMPARE(item->AfterDays, -1);
         QVERIFY(f->Modified);
-        QCOMPARE(f->windowTitle(), QStringLiteral("Tidemark - 新規(修正)"));
         QCOMPARE(f->ItemCountText(), QStringLiteral("現在   3件 / 最大 200件"));
         QCOMPARE(f->DataList->rowCount(), 3);
         TSortListItem *row = f->DataList->rowOfItem(item);
@@ -146,23 +134,18 @@ private Q_SLOTS:
         TItemRec *source = addDirect(QStringLiteral("B"), std::move(first));
         addDirect(QStringLiteral("A"), std::make_unique<TIrregularItemRec>());
         select(source);
-        QString caption, shownTitle;
-        run("Cpy", [&](TDetailDlg &dlg) {
-            caption = dlg.windowTitle();
-            shownTitle = Ctl<QLineEdit>(dlg, "Text")->text();
-        });
-        QCOMPARE(caption, QStringLiteral("自動ToDoの複写して追加"));
-        QCOMPARE(shownTitle, QStringLiteral("B"));
+        QVERIFY(edit([&] { f->Cpy->trigger(); }, QStringLiteral("OKBtn")));
+        QCOMPARE(m_caption, QStringLiteral("自動ToDoの複写して追加"));
         QCOMPARE(f->Data->count(), 3);
         QCOMPARE(f->Data->at(0), source);
         TItemRec *copy = f->Data->at(2);
         QVERIFY(copy != source);
         QCOMPARE(describe(*copy), describe(*source));
+        QCOMPARE(copy->Title, QStringLiteral("B"));
         QCOMPARE(copy->DevState, quint8(1));
         QCOMPARE(copy->DevByte, 200);
         QCOMPARE(copy->DevStamp, source->DevStamp);
         QCOMPARE(copy->DevWord, source->DevWord);
-        QCOMPARE(f->DataList->rowCount(), 3);
         QCOMPARE(f->DataList->rowOfItem(copy)->caption(), QStringLiteral("B"));
         QVERIFY(f->Modified);
     }
@@ -177,16 +160,14 @@ private Q_SLOTS:
         TItemRec *last = addDirect(QStringLiteral("c"), std::make_unique<TIrregularItemRec>());
         TSortListItem *row = f->DataList->rowOfItem(middle);
         select(middle);
-        QString caption;
-        WhenEditorOpens([&](TDetailDlg &dlg) {
-            caption = dlg.windowTitle();
-            Ctl<QLineEdit>(dlg, "Text")->setText(QStringLiteral("新"));
-            click(dlg, {"CbYFri", "OKBtn"});
-        });
         const QPoint at = f->DataList->visualItemRect(row).center();
-        QTest::mouseClick(f->DataList->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(f->DataList->viewport(), Qt::LeftButton, {}, at);
-        QCOMPARE(caption, QStringLiteral("自動ToDoの修正"));
+        QVERIFY(edit(
+            [&] {
+                QTest::mouseClick(f->DataList->viewport(), Qt::LeftButton, {}, at);
+                QTest::mouseDClick(f->DataList->viewport(), Qt::LeftButton, {}, at);
+            },
+            QStringLiteral("Text<新 CbYFri OKBtn")));
+        QCOMPARE(m_caption, QStringLiteral("自動ToDoの修正"));
         QCOMPARE(f->Data->at(1), middle); // same kind: the same object
         QCOMPARE(middle->Title, QStringLiteral("新"));
         QCOMPARE(row->caption(), QStringLiteral("新"));
@@ -198,8 +179,7 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(f));
         f->DataList->setFocus();
         select(middle);
-        WhenEditorOpens([](TDetailDlg &dlg) { click(dlg, {"RIrregular", "OKBtn"}); });
-        QTest::keyClick(f->DataList, Qt::Key_Return);
+        QVERIFY(edit([&] { QTest::keyClick(f->DataList, Qt::Key_Return); }, QStringLiteral("RIrregular OKBtn")));
         QCOMPARE(f->Data->count(), 3);
         QCOMPARE(f->Data->at(0), first);
         QCOMPARE(f->Data->at(2), last);
@@ -215,8 +195,8 @@ private Q_SLOTS:
     void limitOf200_data()
     {
         QTest::addColumn<QString>("action");
-        QTest::newRow("Add (Ins)") << "Add";
-        QTest::newRow("Cpy (Ctrl+C)") << "Cpy";
+        Row("Add (Ins)", "Add");
+        Row("Cpy (Ctrl+C)", "Cpy");
     }
     void limitOf200()
     {
@@ -228,9 +208,7 @@ private Q_SLOTS:
         f->DataList->EndUpdate();
         f->ShowItemCount();
         select(f->Data->at(0));
-        bool opened = true;
-        run(action.toLatin1(), {}, &opened);
-        QVERIFY(!opened);
+        QVERIFY(!run(action));
         QCOMPARE(f->Data->count(), 200);
         QVERIFY(!f->Modified);
         QVERIFY(m_notes->messages.isEmpty() && m_notes->sounds.isEmpty());
@@ -242,12 +220,7 @@ private Q_SLOTS:
         f->Del->trigger();
         QCOMPARE(f->Data->count(), 199);
         select(f->Data->at(0));
-        const auto script = [](TDetailDlg &dlg) {
-            click(dlg, {"ROnce"});
-            Ctl<QLineEdit>(dlg, "Text")->setText(QStringLiteral("最後"));
-        };
-        run(action.toLatin1(), script, &opened);
-        QVERIFY(opened);
+        QVERIFY(run(action, QStringLiteral("ROnce Text<最後 OKBtn")));
         QCOMPARE(f->Data->count(), 200);
     }
 
@@ -255,7 +228,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("action");
         for (const char *action : {"Cpy", "Upd", "Del", "Enter"})
-            QTest::newRow(action) << action;
+            Row(action, action);
     }
     void commandsNeedSelectedRow()
     {
@@ -263,16 +236,11 @@ private Q_SLOTS:
         TListForm *f = makeForm();
         addDirect(QStringLiteral("one"));
         select(nullptr);
-        bool opened = true;
-        if (action == "Enter") {
-            WhenEditorOpens([](TDetailDlg &dlg) { click(dlg, {"OKBtn"}); }, &opened);
-            f->DataList->setFocus();
-            QTest::keyClick(f->DataList, Qt::Key_Return);
-            QCoreApplication::processEvents();
-        } else {
-            run(action.toLatin1(), {}, &opened);
-        }
-        QVERIFY(!opened);
+        f->DataList->setFocus();
+        if (action == "Enter")
+            QVERIFY(!edit([&] { QTest::keyClick(f->DataList, Qt::Key_Return); }, QStringLiteral("OKBtn")));
+        else
+            QVERIFY(!run(action));
         QVERIFY(m_notes->confirmations.isEmpty() && m_notes->sounds.isEmpty());
         QCOMPARE(f->Data->count(), 1);
         QVERIFY(!f->Modified);
@@ -297,13 +265,8 @@ private Q_SLOTS:
         bool opened = false;
         WhenEditorOpens(
             [escape](TDetailDlg &dlg) {
-                auto *title = Ctl<QLineEdit>(dlg, "Text");
-                title->setText(QStringLiteral("変更"));
-                click(dlg, {"RDay", "CbYMon"});
-                if (escape)
-                    QTest::keyClick(title, Qt::Key_Escape);
-                else
-                    click(dlg, {"CancelBtn"});
+                Act(dlg, QStringLiteral("Text<変更 RDay CbYMon"));
+                escape ? QTest::keyClick(Ctl(dlg, "Text"), Qt::Key_Escape) : Act(dlg, QStringLiteral("CancelBtn"));
             },
             &opened);
         f->findChild<QAction *>(action)->trigger();
@@ -323,8 +286,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("answer");
         QTest::addColumn<bool>("deleted");
-        QTest::newRow("はい") << int(Notifier::Yes) << true;
-        QTest::newRow("いいえ") << int(Notifier::No) << false;
+        Row("はい", int(Notifier::Yes), true);
+        Row("いいえ", int(Notifier::No), false);
     }
     void deleteBeepsThenAsks()
     {
@@ -353,35 +316,16 @@ private Q_SLOTS:
     void roundTripOfAllKinds()
     {
         TListForm *f = makeForm();
-        run("Add", [](TDetailDlg &dlg) {
-            click(dlg, {"ROnce", "CbOEDate"});
-            Ctl<QLineEdit>(dlg, "Text")->setText(QStringLiteral("旅行"));
-            Ctl<QPlainTextEdit>(dlg, "Memo")->setPlainText(QStringLiteral("切符\n宿"));
-            Ctl<TDateEdit>(dlg, "OSDate")->setDate(EncodeDate(2027, 5, 1));
-            Ctl<TDateEdit>(dlg, "OEDate")->setDate(EncodeDate(2027, 5, 5));
-            Ctl<QLineEdit>(dlg, "EBefore")->setText(QStringLiteral("7"));
-        });
-        run("Add", [](TDetailDlg &dlg) {
-            Ctl<QLineEdit>(dlg, "Text")->setText(QStringLiteral("月刊誌"));
-            Ctl<QComboBox>(dlg, "CBTitleOpt")->setCurrentIndex(1);
-            Ctl<QLineEdit>(dlg, "ETitleDiff")->setText(QStringLiteral("-2"));
-            QTest::keyClicks(Ctl(dlg, "EDDate1"), QStringLiteral("31"));
-            QTest::keyClicks(Ctl(dlg, "EDDate2"), QStringLiteral("25"));
-            click(
-                dlg, {"CbDMonth1", "CbDMonth4", "CbDMonth12", "CbDSSat", "CbDSSun", "CbDSHoli", "RDSAfter", "CbLDate"});
-            Ctl<TDateEdit>(dlg, "LDate")->setDate(EncodeDate(2026, 11, 30));
-        });
-        run("Add", [](TDetailDlg &dlg) {
-            Ctl<QLineEdit>(dlg, "Text")->setText(QStringLiteral("ゴミ出し"));
-            click(dlg, {"RDay", "RYEvenWeek", "CbYTue", "CbYFri", "CbYSHoli", "RYSAfter", "RAfterCheck"});
-        });
-        run("Add", [](TDetailDlg &dlg) {
-            Ctl<QLineEdit>(dlg, "Text")->setText(QStringLiteral("コミック"));
-            click(dlg, {"RIrregular", "CbOSDate"});
-            Ctl<QComboBox>(dlg, "CBTitleOpt")->setCurrentIndex(1); // an irregular item counts volumes only
-            Ctl<QLineEdit>(dlg, "ETitleDiff")->setText(QStringLiteral("12"));
-            Ctl<TDateEdit>(dlg, "OSDate")->setDate(EncodeDate(2027, 1, 9));
-        });
+        const QStringList scripts = {
+            "ROnce CbOEDate Text<旅行 Memo<切符\n宿 OSDate=2027/05/01 OEDate=2027/05/05 EBefore=7",
+            "Text<月刊誌 CBTitleOpt=1 ETitleDiff=-2 EDDate1=31 EDDate2=25 CbDMonth1 CbDMonth4 CbDMonth12 CbDSSat "
+            "CbDSSun CbDSHoli RDSAfter CbLDate LDate=2026/11/30",
+            "Text<ゴミ出し RDay RYEvenWeek CbYTue CbYFri CbYSHoli RYSAfter RAfterCheck",
+            // An irregular item counts volumes only.
+            "Text<コミック RIrregular CbOSDate CBTitleOpt=1 ETitleDiff=12 OSDate=2027/01/09",
+        };
+        for (const QString &script : scripts)
+            QVERIFY(run("Add", script + " OKBtn"));
         const QList<QStringList> expected = {
             {"TOnceItemRec", "旅行", "", "", "切符\r\n宿", "一度・期間", "2027/05/01", "2027/05/05", "", "", "", "", "",
                 "", "7", "0", ""},
@@ -406,7 +350,7 @@ private Q_SLOTS:
         for (int i = 0; i < 4; ++i) {
             QCOMPARE(describe(*g->Data->at(i)), expected[i]);
             select(g->Data->at(i));
-            run("Upd");
+            QVERIFY(run("Upd"));
             QCOMPARE(describe(*g->Data->at(i)), expected[i]);
         }
         QVERIFY(g->Modified);
