@@ -37,6 +37,11 @@ int main(int argc, char *argv[])
 
     // Before any window asks for a Windows face.
     InstallFontSubstitutes();
+    // Menus and dialogs without a face of their own use the Japanese one too,
+    // so Japanese text never waits for a fallback font search.
+    QFont appFont = QApplication::font();
+    appFont.setFamilies({JapaneseUiFamily()});
+    QApplication::setFont(appFont);
 
     QApplication::setWindowIcon(AppIcon());
     InstallQtTranslations();

@@ -1,11 +1,5 @@
 #include "data/TextCodec.h"
 
-#include <QStringDecoder>
-#include <QStringEncoder>
-
-#include <array>
-#include <memory>
-
 namespace Cp932 {
 namespace {
 
@@ -17,80 +11,15 @@ bool isTrailByte(unsigned char b)
     return b >= 0x40 && b <= 0xFC && b != 0x7F;
 }
 
-// Lookup tables built once from the platform's converter: per-character calls
-// into the converter would dominate loading large files.
-struct Tables
+// SingleTable, DbcsTable and ReverseTable, made at build time from the
+// platform's converter (Cp932TableGen.cpp): per-character calls into the
+// converter would dominate loading large files, and building the tables at
+// start would cost every program start.
+#include "Cp932Tables.inc"
+
+constexpr char16_t dbcsAt(unsigned char lead, unsigned char trail)
 {
-    std::array<char16_t, 256> single{};
-    // Indexed by (lead << 8 | trail); NoChar where the code is unassigned.
-    std::unique_ptr<char16_t[]> dbcs = std::make_unique<char16_t[]>(0x10000);
-    // Unicode -> code page 932 bytes (high byte 0 for single bytes); 0 = none.
-    std::unique_ptr<quint16[]> reverse = std::make_unique<quint16[]>(0x10000);
-
-    Tables()
-    {
-        QStringDecoder dec("windows-31j", QStringDecoder::Flag::Stateless);
-        QStringEncoder enc("windows-31j", QStringEncoder::Flag::Stateless);
-        Q_ASSERT(dec.isValid() && enc.isValid());
-
-        std::fill_n(dbcs.get(), 0x10000, NoChar);
-        std::fill_n(reverse.get(), 0x10000, quint16(0));
-
-        for (int b = 0; b < 256; ++b) {
-            single[b] = NoChar;
-            if (isLeadByte(b))
-                continue;
-            const char c = char(b);
-            const QString s = dec.decode(QByteArrayView(&c, 1));
-            if (s.size() == 1 && s.at(0) != QChar::ReplacementCharacter)
-                single[b] = s.at(0).unicode();
-        }
-        single[0] = 0;
-        for (int lead = 0x81; lead <= 0xFC; ++lead) {
-            if (!isLeadByte(lead))
-                continue;
-            for (int trail = 0x40; trail <= 0xFC; ++trail) {
-                if (!isTrailByte(trail))
-                    continue;
-                const char pair[2] = {char(lead), char(trail)};
-                const QString s = dec.decode(QByteArrayView(pair, 2));
-                if (s.size() == 1 && s.at(0) != QChar::ReplacementCharacter)
-                    dbcs[lead << 8 | trail] = s.at(0).unicode();
-            }
-        }
-        // The reverse table follows the converter's own choice wherever a
-        // character has more than one code.
-        auto addReverse = [&](char16_t u) {
-            if (reverse[u] != 0 || u == 0)
-                return;
-            const QChar ch(u);
-            const QByteArray b = enc.encode(QStringView(&ch, 1));
-            if (enc.hasError()) {
-                enc.resetState();
-                return;
-            }
-            if (b.size() == 1)
-                reverse[u] = quint8(b[0]);
-            else if (b.size() == 2)
-                reverse[u] = quint16(quint8(b[0]) << 8 | quint8(b[1]));
-        };
-        for (int b = 0; b < 256; ++b)
-            if (single[b] != NoChar)
-                addReverse(single[b]);
-        for (int i = 0; i < 0x10000; ++i)
-            if (dbcs[i] != NoChar)
-                addReverse(dbcs[i]);
-        // A single byte that would not come back as itself is kept raw.
-        for (int b = 0x80; b < 256; ++b)
-            if (single[b] != NoChar && reverse[single[b]] != b)
-                single[b] = NoChar;
-    }
-};
-
-const Tables &tables()
-{
-    static const Tables t;
-    return t;
+    return DbcsTable[(lead - 0x80) << 8 | trail];
 }
 
 inline bool isEscape(char16_t u)
@@ -109,7 +38,6 @@ QString decode(QByteArrayView bytes)
 
 void decodeAppend(QString &out, QByteArrayView bytes)
 {
-    const Tables &t = tables();
     const qsizetype start = out.size();
     out.resize(start + bytes.size());
     char16_t *dst = reinterpret_cast<char16_t *>(out.data()) + start;
@@ -123,7 +51,7 @@ void decodeAppend(QString &out, QByteArrayView bytes)
             continue;
         }
         if (isLeadByte(b) && i + 1 < size && isTrailByte(p[i + 1])) {
-            const char16_t u = t.dbcs[b << 8 | p[i + 1]];
+            const char16_t u = dbcsAt(b, p[i + 1]);
             if (u != NoChar) {
                 dst[n++] = u;
             } else {
@@ -134,7 +62,7 @@ void decodeAppend(QString &out, QByteArrayView bytes)
             ++i;
             continue;
         }
-        const char16_t u = t.single[b];
+        const char16_t u = SingleTable[b];
         dst[n++] = (u != NoChar && !isLeadByte(b)) ? u : char16_t(EscapeBase + b);
     }
     out.truncate(start + n);
@@ -149,7 +77,6 @@ QByteArray encode(QStringView text)
 
 void encodeAppend(QByteArray &out, QStringView text)
 {
-    const Tables &t = tables();
     const qsizetype start = out.size();
     out.resize(start + text.size() * 2);
     char *dst = out.data() + start;
@@ -160,7 +87,7 @@ void encodeAppend(QByteArray &out, QStringView text)
             *p++ = char(u);
         } else if (isEscape(u)) {
             *p++ = char(u - EscapeBase);
-        } else if (const quint16 code = t.reverse[u]) {
+        } else if (const quint16 code = ReverseTable[u]) {
             if (code > 0xFF)
                 *p++ = char(code >> 8);
             *p++ = char(code & 0xFF);
@@ -173,13 +100,12 @@ void encodeAppend(QByteArray &out, QStringView text)
 
 qsizetype byteLength(QStringView text)
 {
-    const Tables &t = tables();
     qsizetype n = 0;
     for (const QChar ch : text) {
         const char16_t u = ch.unicode();
         if (u < 0x80 || isEscape(u))
             n += 1;
-        else if (const quint16 code = t.reverse[u])
+        else if (const quint16 code = ReverseTable[u])
             n += code > 0xFF ? 2 : 1;
         else
             n += 1;
@@ -189,10 +115,9 @@ qsizetype byteLength(QStringView text)
 
 bool canEncode(QStringView text)
 {
-    const Tables &t = tables();
     for (const QChar ch : text) {
         const char16_t u = ch.unicode();
-        if (u >= 0x80 && !isEscape(u) && t.reverse[u] == 0)
+        if (u >= 0x80 && !isEscape(u) && ReverseTable[u] == 0)
             return false;
     }
     return true;

@@ -410,5 +410,7 @@ QIcon ToolIcon(int imageIndex)
 
 QIcon AppIcon()
 {
-    return QIcon(new GlyphIconEngine(QStringLiteral("App"), {16, 24, 32, 48, 64, 128, 256}));
+    // The window system is handed every listed size at start; larger ones
+    // come from the installed icon theme files.
+    return QIcon(new GlyphIconEngine(QStringLiteral("App"), {16, 24, 32, 48, 64}));
 }

@@ -18,7 +18,8 @@ QStringList ToolIconNames();
 QIcon ToolIcon(const QString &name);
 QIcon ToolIcon(int imageIndex);
 
-// The application icon (also the icon of item files), 16 to 256 pixels.
+// The application icon (also the icon of item files), drawn at any size;
+// it lists 16 to 64 pixels, the sizes handed to the window system.
 QIcon AppIcon();
 
 // One glyph ("App" for the application icon) drawn at size x size pixels.

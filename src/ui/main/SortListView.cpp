@@ -4,6 +4,8 @@
 
 #include <QHeaderView>
 #include <QLocale>
+#include <QStyle>
+#include <QStyleOptionHeader>
 
 namespace {
 
@@ -76,9 +78,41 @@ bool TSortListItem::operator<(const QTreeWidgetItem &other) const
     return view->compareAscending(this, static_cast<const TSortListItem *>(&other)) < 0;
 }
 
+namespace {
+
+// Qt measures header sections in bold, for highlighted sections that this
+// list never shows. Measuring with the face that is painted keeps a second
+// large font file from being opened at start.
+class PlainHeaderView : public QHeaderView
+{
+public:
+    explicit PlainHeaderView(QWidget *parent)
+        : QHeaderView(Qt::Horizontal, parent)
+    { }
+
+protected:
+    QSize sectionSizeFromContents(int logicalIndex) const override
+    {
+        if (!model())
+            return {};
+        QStyleOptionHeader opt;
+        initStyleOption(&opt);
+        opt.section = logicalIndex;
+        opt.text = model()->headerData(logicalIndex, orientation(), Qt::DisplayRole).toString();
+        opt.fontMetrics = fontMetrics();
+        QSize size = style()->sizeFromContents(QStyle::CT_HeaderSection, &opt, QSize(), this);
+        if (isSortIndicatorShown())
+            size.rwidth() += size.height() + style()->pixelMetric(QStyle::PM_HeaderMargin, &opt, this);
+        return size;
+    }
+};
+
+} // namespace
+
 TSortListView::TSortListView(QWidget *parent)
     : QTreeWidget(parent)
 {
+    setHeader(new PlainHeaderView(this));
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);
