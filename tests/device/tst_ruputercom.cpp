@@ -2,16 +2,22 @@
 #include "ScriptedRupLibrary.h"
 #include "TestEnvironment.h"
 #include "device/RuputerCom.h"
+#include "device/RuputerComDlg.h"
+#include "device/RuputerComWidgets.h"
 #include "settings/AppSettings.h"
 #include "settings/SettingsFile.h"
+#include "ui/controls/Fonts.h"
 
+#include <QApplication>
+#include <QLabel>
 #include <QLibrary>
+#include <QPushButton>
 #include <QtTest>
 
 using Call = ScriptedRupLibrary::Call;
 
-// The transfer component against a scripted library, and against an outside
-// library loaded from the settings.
+// The transfer component against a scripted library and against an outside
+// library loaded from the settings, and its error dialog.
 class TestRuputerCom : public QObject
 {
     Q_OBJECT
@@ -33,20 +39,14 @@ private:
             + QString::number(code) + QStringLiteral(")\r\nPort = ") + port
             + QStringLiteral("\r\nSpeed = 19200\r\nPhase = ") + phase;
     }
+    static QString dialogReport()
+    {
+        return report(false, 3, QStringLiteral("ドッキングステーション，COM1"), QStringLiteral("ネゴシエーション"));
+    }
     static QFunctionPointer fake(const char *name) { return QLibrary::resolve(QStringLiteral(FAKE_K660), name); }
 
 private Q_SLOTS:
-    void speeds()
-    {
-        TRuputerCom com;
-        QCOMPARE(com.property("Speedbps").toString(), QStringLiteral("19200"));
-        const QStringList bps {"115200", "57600", "38400", "19200", "9600", "4800", "2400", "1200", "600", "300"};
-        for (int code = 1; code <= 10; ++code) {
-            com.setSpeed(code);
-            QCOMPARE(com.Speedbps(), bps[code - 1]);
-            QCOMPARE(SpeedToBaud(code), bps[code - 1].toInt());
-        }
-    }
+    void initTestCase() { InstallFontSubstitutes(); }
 
     // Out-of-range writes are ignored; the defaults show through.
     void propertyWrites_data()
@@ -90,39 +90,6 @@ private Q_SLOTS:
         QCOMPARE(rig.library.calls, expected);
         QCOMPARE(rig.notifier.sounds, QList<Notifier::Sound> {Notifier::Sound::Asterisk});
         QVERIFY(rig.ui.texts.isEmpty());
-    }
-
-    // A download is received beside the local copy and replaces it only on
-    // success; a failed one leaves the good copy and no fragment.
-    void downloadReplacesLocalCopy_data()
-    {
-        QTest::addColumn<qint32>("code");
-        QTest::addColumn<QByteArray>("after");
-        QTest::newRow("success") << 0 << QByteArray("device bytes");
-        QTest::newRow("failure") << 9 << QByteArray("good copy");
-    }
-    void downloadReplacesLocalCopy()
-    {
-        QFETCH(qint32, code);
-        QFETCH(QByteArray, after);
-        Rig rig;
-        rig.library.plan(QStringLiteral("u_download"), {code});
-        rig.com.setDockPort(7);
-        const QString local = rig.env.path(QStringLiteral("TODO.TMD"));
-        QFile file(local);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("good copy") == 9);
-        file.close();
-        QCOMPARE(rig.com.Download(local, QStringLiteral("TODO.TMD")), code == 0);
-        QCOMPARE(rig.library.functions(), (QStringList {"u_nego", "u_download", "u_end"}));
-        const Call &transfer = rig.library.calls[1];
-        QCOMPARE(transfer.port, 7);
-        QCOMPARE(transfer.timeout, -1);
-        QCOMPARE(transfer.first, QStringLiteral("TODO.TMD")); // source first
-        QCOMPARE(QFileInfo(transfer.second).absolutePath(), QFileInfo(local).absolutePath());
-        QVERIFY(transfer.second != local);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), after);
-        QCOMPARE(QDir(rig.env.path({})).entryList({"TODO.TMD*"}, QDir::Files), QStringList {"TODO.TMD"});
     }
 
     // The failing step's code and phase reach the report; a failed
@@ -206,17 +173,6 @@ private Q_SLOTS:
         QCOMPARE(rig.library.calls.first().port, 1);
     }
 
-    void switchSucceedsOnOtherLink()
-    {
-        Rig rig;
-        rig.library.plan(QStringLiteral("u_download"), {9});
-        rig.ui.answers = {RupDlgResult::Yes};
-        rig.com.setDefaultPort(rpIrPort);
-        QVERIFY(rig.com.Download(rig.env.path("a"), QStringLiteral("A")));
-        QCOMPARE(rig.library.ports(), (QList<int> {2, 2, 2, 1, 1, 1}));
-        QCOMPARE(rig.com.DefaultPort(), rpIrPort);
-    }
-
     // Switching is offered only when both links are set; an unset link
     // chosen as the default is still called, on port 0.
     void switchOffered_data()
@@ -248,6 +204,116 @@ private Q_SLOTS:
         QCOMPARE(rig.library.ports(), QList<int> {irDefault ? ir : dock});
         QCOMPARE(rig.ui.texts, QStringList {report(true, 1, port, QStringLiteral("ネゴシエーション"))});
         QCOMPARE(rig.ui.switchAllowed, QList<bool> {allowed});
+    }
+
+    void layout_data()
+    {
+        QTest::addColumn<bool>("allowed");
+        QTest::newRow("three buttons") << true;
+        QTest::newRow("without switching") << false;
+    }
+    void layout()
+    {
+        QFETCH(bool, allowed);
+        PortSwitchAllowed = allowed;
+        TRuputerComDlgForm dlg;
+        dlg.setMemoText(dialogReport());
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("エラーが発生しました"));
+        QVERIFY(!(dlg.windowFlags() & Qt::WindowCloseButtonHint));
+        QCOMPARE(dlg.size(), QSize(244, 131));
+        QCOMPARE(dlg.RetryBtn->text(), QStringLiteral("再試行(&R)"));
+        QCOMPARE(dlg.YesBtn->text(), QStringLiteral("切り替え(&C)"));
+        QCOMPARE(dlg.CancelBtn->text(), QStringLiteral("ｷｬﾝｾﾙ"));
+        QCOMPARE(dlg.YesBtn->toolTip(), QStringLiteral("転送するポートを切り替えて再試行"));
+        QCOMPARE(dlg.RetryBtn->geometry(), QRect(allowed ? 4 : 24, 100, 75, 25));
+        QCOMPARE(dlg.YesBtn->isHidden(), !allowed);
+        QCOMPARE(dlg.CancelBtn->geometry(), QRect(allowed ? 163 : 143, 100, 75, 25));
+        if (allowed) {
+            QCOMPARE(dlg.YesBtn->geometry(), QRect(84, 100, 75, 25));
+            QCOMPARE(dlg.RetryBtn->nextInFocusChain(), dlg.YesBtn);
+            QCOMPARE(dlg.YesBtn->nextInFocusChain(), dlg.CancelBtn);
+        }
+        QVERIFY(dlg.RetryBtn->isDefault());
+        QCOMPARE(dlg.Memo->pos(), QPoint(4, 4));
+        QCOMPARE(dlg.Memo->text().split(u'\n').size(), 4);
+        QVERIFY(dlg.Memo->geometry().bottom() < 100);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        if (const QString shots = qEnvironmentVariable("TIDEMARK_SHOTS"); !shots.isEmpty())
+            dlg.grab().save(shots + QStringLiteral("/tidemark-ruputercomdlg%1.png").arg(allowed ? "" : "2"));
+    }
+
+    void results_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<RupDlgResult>("result");
+        QTest::newRow("retry") << "RetryBtn" << RupDlgResult::Retry;
+        QTest::newRow("switch") << "YesBtn" << RupDlgResult::Yes;
+        QTest::newRow("cancel") << "CancelBtn" << RupDlgResult::Cancel;
+        QTest::newRow("escape") << "" << RupDlgResult::Cancel;
+        QTest::newRow("enter") << "enter" << RupDlgResult::Retry;
+    }
+    void results()
+    {
+        QFETCH(QString, button);
+        QFETCH(RupDlgResult, result);
+        PortSwitchAllowed = true;
+        TRuputerComDlgForm dlg;
+        dlg.setMemoText(dialogReport());
+        QTimer::singleShot(0, &dlg, [&] {
+            if (button.isEmpty())
+                QTest::keyClick(&dlg, Qt::Key_Escape);
+            else if (button == u"enter")
+                QTest::keyClick(dlg.focusWidget(), Qt::Key_Return);
+            else
+                QTest::mouseClick(dlg.findChild<QPushButton *>(button), Qt::LeftButton);
+        });
+        QCOMPARE(dlg.exec(), int(result));
+    }
+
+    void longReportGrowsTheDialog()
+    {
+        PortSwitchAllowed = true;
+        TRuputerComDlgForm dlg;
+        dlg.setMemoText(dialogReport() + QStringLiteral("\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6"));
+        QVERIFY(dlg.RetryBtn->y() > dlg.Memo->geometry().bottom());
+        QVERIFY(dlg.height() >= dlg.RetryBtn->geometry().bottom());
+    }
+
+    // The real windows: the owner's handle reaches the library, and the
+    // dialog's answers drive the loop.
+    void realWindows()
+    {
+        Rig rig;
+        InstallRuputerComWidgets();
+        rig.library.plan(QStringLiteral("u_nego"), {3, 3});
+        QWidget window;
+        QObject holder(&window);
+        TRuputerCom com(&holder);
+        QStringList shown;
+        QStringList clicks {"YesBtn", "RetryBtn"};
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            for (QWidget *w : QApplication::topLevelWidgets()) {
+                if (auto *dlg = qobject_cast<TRuputerComDlgForm *>(w); dlg && dlg->isVisible()) {
+                    shown << dlg->findChild<QLabel *>(QStringLiteral("Memo"))->text();
+                    QVERIFY(dlg->YesBtn->isVisible());
+                    QTest::mouseClick(dlg->findChild<QPushButton *>(clicks.takeFirst()), Qt::LeftButton);
+                }
+            }
+        });
+        poll.start(10);
+        QVERIFY(com.Upload(rig.env.path("a"), QStringLiteral("A")));
+        QCOMPARE(shown.size(), 2);
+        QVERIFY(shown[0].contains(QStringLiteral("ドッキングステーション，COM1\n")));
+        QVERIFY(shown[1].contains(QStringLiteral("赤外線，COM2\n")));
+        QCOMPARE(rig.library.ports(), (QList<int> {1, 2, 2, 2, 2}));
+        QCOMPARE(rig.library.calls.first().window, quintptr(window.winId()));
+
+        rig.library.calls.clear();
+        QVERIFY(rig.com.Upload(rig.env.path("a"), QStringLiteral("A")));
+        QCOMPARE(rig.library.calls.last().window, quintptr(0));
+        RuputerComUi::install(nullptr);
     }
 
     // The library named in the settings gets C values and code page 932 names.
@@ -297,5 +363,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestRuputerCom)
+QTEST_MAIN(TestRuputerCom)
 #include "tst_ruputercom.moc"
