@@ -92,7 +92,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("stored");
         QTest::addColumn<int>("written");
         QTest::newRow("unchanged") << int(DateDsp) << 0 << 0;
-        QTest::newRow("date hidden") << int(DateDsp) << 1 << 1;
         QTest::newRow("date byte 7 reads as hidden") << int(DateDsp) << 7 << 1;
         QTest::newRow("input phrases off") << int(InputSbjct) << 1 << 1;
         QTest::newRow("table lines 3 shows 7 lines") << int(TableLines) << 3 << 2;
@@ -125,28 +124,6 @@ private Q_SLOTS:
         QCOMPARE(::written(dlg), bytes.toHex());
     }
 
-    void untilDoneDisablesTheAfterDays()
-    {
-        QByteArray bytes = Sample;
-        bytes[DefAfter] = 7;
-        TRupOptionDlg dlg;
-        dlg.HeadToControls(headFrom(bytes));
-        auto *after = child<TEditEx>(dlg, "EAfter");
-        QVERIFY(after->isEnabled());
-        bytes[DefAfter] = char(255);
-        dlg.HeadToControls(headFrom(bytes));
-        QVERIFY(child(dlg, "RAfterCheck")->isChecked());
-        QVERIFY(!child(dlg, "RAfterDay")->isChecked());
-        QVERIFY(!after->isEnabled());
-        QVERIFY(!child<TUpDown>(dlg, "UDAfter")->isEnabled());
-        QCOMPARE(after->text(), QStringLiteral("7")); // keeps its previous number
-
-        child(dlg, "RAfterDay")->click();
-        QVERIFY(after->isEnabled());
-        bytes[DefAfter] = 7;
-        QCOMPARE(written(dlg), bytes.toHex());
-    }
-
     void controlsWriteTheirFields()
     {
         TRupOptionDlg dlg;
@@ -168,17 +145,29 @@ private Q_SLOTS:
         QCOMPARE(written(dlg), expected.toHex());
     }
 
-    void restoreDefaultsWithoutStoredDefaults()
+    // Restoring without stored defaults takes every byte from the defaults,
+    // with the current signature; refused confirmations change nothing.
+    void iniButtons_data()
     {
+        QTest::addColumn<bool>("confirm");
+        QTest::newRow("confirmed") << true;
+        QTest::newRow("refused") << false;
+    }
+    void iniButtons()
+    {
+        QFETCH(bool, confirm);
         ScriptedNotifier notifier;
+        notifier.answers = QList<Notifier::Button>(2, confirm ? Notifier::Ok : Notifier::Cancel);
         TRupOptionDlg dlg;
         dlg.HeadToControls(headFrom(Sample));
         child(dlg, "BtnIniLoad")->click();
-        QCOMPARE(notifier.confirmations, QStringList {QStringLiteral("初期値に戻します。よろしいですか？")});
+        QCOMPARE(notifier.confirmations.value(0), QStringLiteral("初期値に戻します。よろしいですか？"));
         QCOMPARE(notifier.confirmButtons.value(0), Notifier::Ok | Notifier::Cancel);
-        QVERIFY(child(dlg, "RBCursor0")->isChecked());
-        // every byte now comes from the defaults, with the current signature
-        QCOMPARE(written(dlg), Defaults.toHex());
+        QCOMPARE(child(dlg, "RBCursor0")->isChecked(), true);
+        QCOMPARE(written(dlg), (confirm ? Defaults : Sample).toHex());
+        child(dlg, "BtnIniSave")->click();
+        QCOMPARE(Settings().valueExists(QStringLiteral("Default"), QStringLiteral("Head")), confirm);
+        QCOMPARE(notifier.confirmations.size(), 2);
     }
 
     void saveThenRestoreAfterRestart()
@@ -200,27 +189,24 @@ private Q_SLOTS:
         QCOMPARE(written(dlg), (QByteArray("TideMk20", 9) + Sample.mid(9)).toHex());
     }
 
-    void refusedConfirmationsChangeNothing()
-    {
-        ScriptedNotifier notifier;
-        notifier.answers = {Notifier::Cancel, Notifier::Cancel};
-        TRupOptionDlg dlg;
-        dlg.HeadToControls(headFrom(Sample));
-        child(dlg, "BtnIniSave")->click();
-        QVERIFY(!Settings().valueExists(QStringLiteral("Default"), QStringLiteral("Head")));
-        child(dlg, "BtnIniLoad")->click();
-        QCOMPARE(written(dlg), Sample.toHex());
-        QCOMPARE(notifier.confirmations.size(), 2);
-    }
-
     void dayFieldsByKeyMouseAndLabel()
     {
         QByteArray bytes = Sample;
-        bytes[DefAfter] = char(255);
         TRupOptionDlg dlg;
         dlg.HeadToControls(headFrom(bytes));
         dlg.show();
         QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        // "until done" disables the after days, which keep their number
+        bytes[DefAfter] = char(255);
+        dlg.HeadToControls(headFrom(bytes));
+        auto *after = child<TEditEx>(dlg, "EAfter");
+        auto *ud = child<TUpDown>(dlg, "UDAfter");
+        QVERIFY(child(dlg, "RAfterCheck")->isChecked());
+        QVERIFY(!child(dlg, "RAfterDay")->isChecked());
+        QVERIFY(!after->isEnabled());
+        QVERIFY(!ud->isEnabled());
+        QCOMPARE(after->text(), QStringLiteral("10"));
+
         // digits only, two at most
         auto *before = child<TEditEx>(dlg, "EBefore");
         before->setFocus(Qt::TabFocusReason);
@@ -235,10 +221,8 @@ private Q_SLOTS:
         // the label chooses days; the spinner wraps and focuses its field
         QTest::mouseClick(child<QLabel>(dlg, "LAfter"), Qt::LeftButton);
         QVERIFY(child(dlg, "RAfterDay")->isChecked());
-        auto *after = child<TEditEx>(dlg, "EAfter");
-        QVERIFY(after->isEnabled());
+        QVERIFY(after->isEnabled() && ud->isEnabled());
         after->setText(QStringLiteral("99"));
-        auto *ud = child<TUpDown>(dlg, "UDAfter");
         QTest::mouseClick(ud, Qt::LeftButton, {}, QPoint(ud->width() / 2, 2));
         QCOMPARE(after->text(), QStringLiteral("0"));
         QCOMPARE(QApplication::focusWidget(), after);
@@ -278,20 +262,9 @@ private Q_SLOTS:
         QCOMPARE(hexOf(data.Head), expected.toHex());
     }
 
-    void helpOpensItsContext()
+    void layoutAndHelp()
     {
         ScriptedNotifier notifier;
-        TRupOptionDlg dlg;
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowActive(&dlg));
-        child(dlg, "HelpBtn")->click();
-        QTest::keyClick(&dlg, Qt::Key_F1);
-        QCOMPARE(notifier.helpContexts, (QList<int> {3080, 3080}));
-        QCOMPARE(HelpContextOf(child<TEditEx>(dlg, "EBefore")), 3080);
-    }
-
-    void layout()
-    {
         TRupOptionDlg dlg;
         dlg.HeadToControls(headFrom(Sample));
         dlg.show();
@@ -303,6 +276,11 @@ private Q_SLOTS:
         }
         if (const QString dir = qEnvironmentVariable("TIDEMARK_SHOTS"); !dir.isEmpty())
             dlg.grab().save(dir + QStringLiteral("/rupoptiondlg.png"));
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        child(dlg, "HelpBtn")->click();
+        QTest::keyClick(&dlg, Qt::Key_F1);
+        QCOMPARE(notifier.helpContexts, (QList<int> {3080, 3080}));
+        QCOMPARE(HelpContextOf(child<TEditEx>(dlg, "EBefore")), 3080);
     }
 
 private:
