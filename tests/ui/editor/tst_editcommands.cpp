@@ -78,8 +78,11 @@ class TestEditCommands : public QObject
     }
 
 private Q_SLOTS:
-    void init()
+    void init() // the previous case's objects go first, the window before the rest
     {
+        m_form.reset();
+        m_notes.reset();
+        m_env.reset();
         m_env = std::make_unique<TestEnvironment>();
         m_notes = std::make_unique<ScriptedNotifier>();
         m_saveAnswer.clear();
@@ -88,13 +91,6 @@ private Q_SLOTS:
                 return std::nullopt;
             return m_saveAnswer;
         });
-    }
-    void cleanup()
-    {
-        m_form.reset();
-        TListForm::setFileDialogHook({});
-        m_notes.reset();
-        m_env.reset();
     }
 
     void addAppendsAndMarksModified()
