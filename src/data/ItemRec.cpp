@@ -97,10 +97,9 @@ std::optional<DateValue> parseDate(const QString &text)
             }
         }
         if (ok) {
-            const QDate date(n[0], n[1], n[2]);
-            if (n[0] < 1 || !date.isValid())
+            if (n[0] < 1 || n[1] < 1 || n[1] > 12 || n[2] < 1 || n[2] > DaysInMonth(n[0], n[1]))
                 return std::nullopt;
-            return QDateToDateValue(date);
+            return EncodeDate(n[0], n[1], n[2]);
         }
     }
     return ParseDate(text);
