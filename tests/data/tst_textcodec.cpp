@@ -7,94 +7,82 @@ class TestTextCodec : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void decodesKnownCharacters_data();
-    void decodesKnownCharacters();
-    void invalidBytesRoundTrip_data();
-    void invalidBytesRoundTrip();
-    void byteLength();
-    void truncateNeverSplitsCharacters_data();
-    void truncateNeverSplitsCharacters();
-    void unencodableCharacters();
+    void decodesKnownCharacters_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("ascii") << QByteArray("abc 123\r\n") << QStringLiteral("abc 123\r\n");
+        QTest::newRow("hiragana") << QByteArray("\x82\xa0\x82\xa2") << QStringLiteral("あい");
+        QTest::newRow("kanji and ascii") << QByteArray("\x8e\xa9\x93\xae"
+                                                       "ToDo")
+                                         << QStringLiteral("自動ToDo");
+        QTest::newRow("halfwidth katakana") << QByteArray("\xc4\xcb\xdf") << QStringLiteral("ﾄﾋﾟ");
+        QTest::newRow("wave dash") << QByteArray("\x81\x60") << QStringLiteral("\uFF5E");
+        QTest::newRow("minus") << QByteArray("\x81\x7c") << QStringLiteral("\uFF0D");
+        QTest::newRow("nec circled one") << QByteArray("\x87\x40") << QStringLiteral("①");
+        QTest::newRow("trail byte 0x5c") << QByteArray("\x95\x5c") << QStringLiteral("表");
+    }
+
+    void decodesKnownCharacters()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(Cp932::decode(bytes), text);
+        QCOMPARE(Cp932::encode(text), bytes);
+        QCOMPARE(Cp932::byteLength(text), bytes.size());
+        QVERIFY(Cp932::canEncode(text));
+    }
+
+    // Bytes that are not valid code page 932 decode to characters that
+    // encode back to the same bytes.
+    void invalidBytesRoundTrip_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("lead byte cut off") << QByteArray("ab\x82");
+        QTest::newRow("lead before ascii control") << QByteArray("\x82\x0a"
+                                                                 "x");
+        QTest::newRow("undefined single bytes") << QByteArray("\x80\xa0\xfd\xfe\xff");
+        QTest::newRow("unassigned double byte") << QByteArray("\x85\x40\x85\x9f");
+        QTest::newRow("mixed") << QByteArray("\x82\xa0\xff\x82\xa2\x81");
+    }
+
+    void invalidBytesRoundTrip()
+    {
+        QFETCH(QByteArray, bytes);
+        const QString text = Cp932::decode(bytes);
+        QCOMPARE(Cp932::encode(text), bytes);
+        QCOMPARE(Cp932::byteLength(text), bytes.size());
+        QVERIFY(Cp932::canEncode(text));
+    }
+
+    void truncateNeverSplitsCharacters_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("fits") << QStringLiteral("abc") << 3 << QStringLiteral("abc");
+        QTest::newRow("ascii cut") << QStringLiteral("abcdef") << 4 << QStringLiteral("abcd");
+        QTest::newRow("double byte on the edge") << QStringLiteral("aあい") << 4 << QStringLiteral("aあ");
+        QTest::newRow("double byte would split") << QStringLiteral("あいう") << 5 << QStringLiteral("あい");
+        QTest::newRow("zero") << QStringLiteral("あ") << 0 << QString();
+    }
+
+    void truncateNeverSplitsCharacters()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, limit);
+        QFETCH(QString, expected);
+        QCOMPARE(Cp932::truncate(text, limit), expected);
+        QCOMPARE(Cp932::truncateBytes(Cp932::encode(text), limit), Cp932::encode(expected));
+    }
+
+    void unencodableCharacters()
+    {
+        QVERIFY(!Cp932::canEncode(u"😀"));
+        QVERIFY(!Cp932::canEncode(u"한국"));
+        QCOMPARE(Cp932::encode(u"a한b"), QByteArray("a?b"));
+    }
 };
-
-void TestTextCodec::decodesKnownCharacters_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("ascii") << QByteArray("abc 123") << QStringLiteral("abc 123");
-    QTest::newRow("hiragana") << QByteArray("\x82\xa0\x82\xa2") << QStringLiteral("あい");
-    QTest::newRow("kanji") << QByteArray("\x8c\x8e\x93\xfa") << QStringLiteral("月日");
-    QTest::newRow("halfwidth katakana") << QByteArray("\xc4\xcb\xdf") << QStringLiteral("ﾄﾋﾟ");
-    QTest::newRow("wave dash") << QByteArray("\x81\x60") << QStringLiteral("\uFF5E");
-    QTest::newRow("minus") << QByteArray("\x81\x7c") << QStringLiteral("\uFF0D");
-    QTest::newRow("nec circled one") << QByteArray("\x87\x40") << QStringLiteral("①");
-    QTest::newRow("trail byte 0x5c") << QByteArray("\x95\x5c") << QStringLiteral("表");
-}
-
-void TestTextCodec::decodesKnownCharacters()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, text);
-    QCOMPARE(Cp932::decode(bytes), text);
-    QCOMPARE(Cp932::encode(text), bytes);
-}
-
-void TestTextCodec::invalidBytesRoundTrip_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::newRow("lead byte cut off") << QByteArray("ab\x82");
-    QTest::newRow("lead before ascii control") << QByteArray("\x82\x0a" "x");
-    QTest::newRow("undefined single bytes") << QByteArray("\x80\xa0\xfd\xfe\xff");
-    QTest::newRow("unassigned double byte") << QByteArray("\x85\x40\x85\x9f");
-    QTest::newRow("mixed") << QByteArray("\x82\xa0\xff\x82\xa2\x81");
-}
-
-void TestTextCodec::invalidBytesRoundTrip()
-{
-    QFETCH(QByteArray, bytes);
-    const QString text = Cp932::decode(bytes);
-    QCOMPARE(Cp932::encode(text), bytes);
-    QCOMPARE(Cp932::byteLength(text), bytes.size());
-    QVERIFY(Cp932::canEncode(text));
-}
-
-void TestTextCodec::byteLength()
-{
-    QCOMPARE(Cp932::byteLength(u"abc"), 3);
-    QCOMPARE(Cp932::byteLength(u"自動ToDo"), 8);
-    QCOMPARE(Cp932::byteLength(u"ﾄﾋﾟｯｸ"), 5);
-    QCOMPARE(Cp932::byteLength(u"a\r\nb"), 4);
-}
-
-void TestTextCodec::truncateNeverSplitsCharacters_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("limit");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("fits") << QStringLiteral("abc") << 3 << QStringLiteral("abc");
-    QTest::newRow("ascii cut") << QStringLiteral("abcdef") << 4 << QStringLiteral("abcd");
-    QTest::newRow("double byte on the edge") << QStringLiteral("aあい") << 4 << QStringLiteral("aあ");
-    QTest::newRow("double byte would split") << QStringLiteral("あいう") << 5 << QStringLiteral("あい");
-    QTest::newRow("zero") << QStringLiteral("あ") << 0 << QString();
-}
-
-void TestTextCodec::truncateNeverSplitsCharacters()
-{
-    QFETCH(QString, text);
-    QFETCH(int, limit);
-    QFETCH(QString, expected);
-    QCOMPARE(Cp932::truncate(text, limit), expected);
-    const QByteArray bytes = Cp932::encode(text);
-    QCOMPARE(Cp932::truncateBytes(bytes, limit), Cp932::encode(expected));
-}
-
-void TestTextCodec::unencodableCharacters()
-{
-    QVERIFY(!Cp932::canEncode(u"😀"));
-    QVERIFY(!Cp932::canEncode(u"한국"));
-    QVERIFY(Cp932::canEncode(u"漢字かなカナ"));
-    QCOMPARE(Cp932::encode(u"a한b"), QByteArray("a?b"));
-}
 
 QTEST_APPLESS_MAIN(TestTextCodec)
 #include "tst_textcodec.moc"
