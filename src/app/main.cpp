@@ -1,5 +1,6 @@
 #include "data/Notifier.h"
 #include "device/RuputerComWidgets.h"
+#include "ui/controls/AppStyle.h"
 #include "ui/controls/Fonts.h"
 #include "ui/controls/HelpWindow.h"
 #include "ui/controls/Icons.h"
@@ -30,6 +31,7 @@ protected:
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    QApplication::setStyle(new TAppStyle);
     // The application title (message box captions). Set as the name, not as
     // the display name, which Qt would append to every window title.
     QApplication::setApplicationName(QStringLiteral("Tidemark"));

@@ -8,7 +8,6 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
-
 #include <cstdio>
 #include <vector>
 

@@ -314,6 +314,17 @@ void drawGlyph(QPainter &p, const QString &name)
         p.setBrush(Qt::NoBrush);
         p.drawLine(QPointF(4, 5.6), QPointF(6.8, 8.2));
         p.drawLine(QPointF(6.8, 8.2), QPointF(12, 2.8));
+    } else if (name == QLatin1String("More") || name == QLatin1String("MoreDown")) {
+        // The "more" chevrons of a bar whose items do not all fit.
+        if (name == QLatin1String("MoreDown")) {
+            p.translate(16, 0);
+            p.rotate(90);
+        }
+        p.setPen(pen(Ink, 1.4));
+        for (qreal x : {4.5, 9.0}) {
+            p.drawLine(QPointF(x, 4.5), QPointF(x + 3.2, 8));
+            p.drawLine(QPointF(x + 3.2, 8), QPointF(x, 11.5));
+        }
     }
 }
 
@@ -413,4 +424,10 @@ QIcon AppIcon()
     // The window system is handed every listed size at start; larger ones
     // come from the installed icon theme files.
     return QIcon(new GlyphIconEngine(QStringLiteral("App"), {16, 24, 32, 48, 64}));
+}
+
+QIcon ExtensionIcon(Qt::Orientation orientation)
+{
+    return QIcon(new GlyphIconEngine(
+        orientation == Qt::Horizontal ? QStringLiteral("More") : QStringLiteral("MoreDown"), {16}));
 }

@@ -22,5 +22,8 @@ QIcon ToolIcon(int imageIndex);
 // it lists 16 to 64 pixels, the sizes handed to the window system.
 QIcon AppIcon();
 
+// The chevrons of a menu or tool bar's extension button.
+QIcon ExtensionIcon(Qt::Orientation orientation);
+
 // One glyph ("App" for the application icon) drawn at size x size pixels.
 QImage DrawIcon(const QString &name, int size);
