@@ -165,38 +165,36 @@ private Q_SLOTS:
         QTRY_COMPARE(again.window.geometry(), QRect(50, 60, 400, 250));
     }
 
-    void columnWidths()
+    // Column widths: extra ones ignored, unreadable ones keep the current width.
+    // Sort order: exactly two fields, an unreadable one keeps its value.
+    void listKeys_data()
     {
-        MainForm form;
-        const QList<QPair<QString, QList<int>>> cases = {{"111,122,133", {111, 122, 133, 100, 75, 75, 75}},
-            {"41,42,43,44,45,46,47,48,49", {41, 42, 43, 44, 45, 46, 47}}, // extra widths ignored
-            {"60,,x,61", {60, 42, 43, 61, 45, 46, 47}}}; // unreadable ones keep the current width
-        for (const auto &[stored, widths] : cases) {
-            writeKey(QStringLiteral("ListForm.DataList"), stored);
-            form.pos->RestorePlacement();
-            QCOMPARE(form.widths(), widths);
-        }
-    }
-
-    void sortNeedsExactlyTwoFields_data()
-    {
+        QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("value");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("column");
-        QTest::newRow("two") << "1,4" << 1 << 4;
-        QTest::newRow("one") << "1" << 0 << 2;
-        QTest::newRow("three") << "1,4,5" << 0 << 2;
-        QTest::newRow("bad mode") << "z,4" << 0 << 4;
+        QTest::addColumn<QList<int>>("widths");
+        QTest::addColumn<QPoint>("sort"); // mode, column
+        const auto row = [](const char *tag, const char *key, const char *value, QList<int> widths, QPoint sort) {
+            QTest::newRow(tag) << QString::fromLatin1(key) << QString::fromLatin1(value) << widths << sort;
+        };
+        const QList<int> designed {135, 50, 75, 100, 75, 75, 75};
+        row("three widths", "DataList", "111,122,133", {111, 122, 133, 100, 75, 75, 75}, {0, 2});
+        row("nine widths", "DataList", "41,42,43,44,45,46,47,48,49", {41, 42, 43, 44, 45, 46, 47}, {0, 2});
+        row("unreadable widths", "DataList", "60,,x,61", {60, 50, 75, 61, 75, 75, 75}, {0, 2});
+        row("sort", "DataList.Sort", "1,4", designed, {1, 4});
+        row("sort, one field", "DataList.Sort", "1", designed, {0, 2});
+        row("sort, three fields", "DataList.Sort", "1,4,5", designed, {0, 2});
+        row("sort, bad mode", "DataList.Sort", "z,4", designed, {0, 4});
     }
-    void sortNeedsExactlyTwoFields()
+    void listKeys()
     {
+        QFETCH(QString, key);
         QFETCH(QString, value);
-        writeKey(QStringLiteral("ListForm.DataList.Sort"), value);
+        writeKey(QStringLiteral("ListForm.") + key, value);
         MainForm form;
         form.list->sortColumn = 2;
         form.pos->RestorePlacement();
-        QTEST(form.list->sortMode, "mode");
-        QTEST(form.list->sortColumn, "column");
+        QTEST(form.widths(), "widths");
+        QTEST(QPoint(form.list->sortMode, form.list->sortColumn), "sort");
     }
 
     void undockedDockValueRestoresSizes()
