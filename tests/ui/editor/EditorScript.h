@@ -24,11 +24,15 @@ template <class T = QWidget> T *Ctl(const QWidget &dlg, const QString &name)
 // Works the editor's controls. Steps are separated by spaces: "Name" clicks a
 // button; "Name=text" types into a cleared field, picks a date or a combo box
 // index; "Name<text" puts the text in as a paste would; "Name+" steps a date
-// field's year.
+// field's year; "Name!" presses Esc there.
 inline void Act(const QWidget &dlg, const QString &steps)
 {
     for (const QString &step : steps.split(u' ', Qt::SkipEmptyParts)) {
         const qsizetype at = step.indexOf(QRegularExpression(QStringLiteral("[=<]")));
+        if (step.endsWith(u'!')) {
+            QTest::keyClick(Ctl(dlg, step.chopped(1)), Qt::Key_Escape);
+            continue;
+        }
         if (step.endsWith(u'+')) {
             auto *date = Ctl<TDateEdit>(dlg, step.chopped(1));
             date->setFocus();

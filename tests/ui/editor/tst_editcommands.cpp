@@ -19,6 +19,12 @@ QStringList describe(const TItemRec &item)
         item.LastStr()};
 }
 
+// A list row's caption and first two columns.
+QStringList shown(const TSortListItem *row)
+{
+    return {row->caption(), row->subItem(1), row->subItem(2)};
+}
+
 } // namespace
 
 // The main window's edit commands through the item editor: add, copy and add,
@@ -33,6 +39,7 @@ class TestEditCommands : public QObject
     std::unique_ptr<TListForm> m_form;
     QString m_saveAnswer;
     QString m_caption; // of the last editor opened
+    bool m_leftOpen = false; // by its steps
 
     TListForm *makeForm(const QString &argument = QString())
     {
@@ -66,6 +73,7 @@ class TestEditCommands : public QObject
             [this, steps](TDetailDlg &dlg) {
                 m_caption = dlg.windowTitle();
                 Act(dlg, steps);
+                m_leftOpen = dlg.isVisible();
             },
             &opened);
         command();
@@ -98,22 +106,21 @@ private Q_SLOTS:
         TListForm *f = makeForm();
         f->Data->Head.SetDefBefore(2);
         f->Data->Head.SetDefAfter(255);
-        for (int i = 1; i <= 3; ++i)
+        for (int i = 0; i < TListForm::MaxItems - 3; ++i)
+            addDirect(QStringLiteral("item %1").arg(i));
+        for (int i = 1; i <= 3; ++i) // up to the limit
+
             QVERIFY(run("Add", QStringLiteral("ROnce Text<項目%1 OKBtn").arg(i)));
         QCOMPARE(m_caption, QStringLiteral("自動ToDoの追加"));
-        QCOMPARE(f->Data->count(), 3);
-        TItemRec *item = f->Data->at(2);
-        QCOMPARE(typeid(*item), typeid(TOnceItemRec));
-        QCOMPARE(item->Title, QStringLiteral("項目3"));
-        QCOMPARE(item->BeforeDays, 2);
-        QCOMPARE(item->AfterDays, -1);
+        QCOMPARE(f->Data->count(), 200);
+        TItemRec *item = f->Data->at(199);
+        QCOMPARE(describe(*item),
+            QStringList({"TOnceItemRec", "項目3", "", "", "", "一度・期間", "2026/12/08", "", "", "", "", "", "", "",
+                "2", "済まで", ""}));
         QVERIFY(f->Modified);
-        QCOMPARE(f->ItemCountText(), QStringLiteral("現在   3件 / 最大 200件"));
-        QCOMPARE(f->DataList->rowCount(), 3);
-        TSortListItem *row = f->DataList->rowOfItem(item);
-        QCOMPARE(row->caption(), QStringLiteral("項目3"));
-        QCOMPARE(row->subItem(1), QStringLiteral("一度・期間"));
-        QCOMPARE(row->subItem(2), QStringLiteral("2026年12月08日"));
+        QCOMPARE(f->ItemCountText(), QStringLiteral("現在 200件 / 最大 200件"));
+        QCOMPARE(f->DataList->rowCount(), 200);
+        QCOMPARE(shown(f->DataList->rowOfItem(item)), QStringList({"項目3", "一度・期間", "2026年12月08日"}));
     }
 
     void copyAppendsAtEnd()
@@ -128,16 +135,16 @@ private Q_SLOTS:
         first->HasLast = true;
         first->LastDate = EncodeDate(2026, 2, 28);
         TItemRec *source = addDirect(QStringLiteral("B"), std::move(first));
-        addDirect(QStringLiteral("A"), std::make_unique<TIrregularItemRec>());
+        for (int i = 1; i < TListForm::MaxItems - 1; ++i)
+            addDirect(QStringLiteral("A"), std::make_unique<TIrregularItemRec>());
         select(source);
         QVERIFY(edit([&] { f->Cpy->trigger(); }, QStringLiteral("OKBtn")));
         QCOMPARE(m_caption, QStringLiteral("自動ToDoの複写して追加"));
-        QCOMPARE(f->Data->count(), 3);
+        QCOMPARE(f->Data->count(), 200); // the last one below the limit
         QCOMPARE(f->Data->at(0), source);
-        TItemRec *copy = f->Data->at(2);
+        TItemRec *copy = f->Data->at(199);
         QVERIFY(copy != source);
         QCOMPARE(describe(*copy), describe(*source));
-        QCOMPARE(copy->Title, QStringLiteral("B"));
         QCOMPARE(copy->DevState, quint8(1));
         QCOMPARE(copy->DevByte, 200);
         QCOMPARE(copy->DevStamp, source->DevStamp);
@@ -166,8 +173,7 @@ private Q_SLOTS:
         QCOMPARE(m_caption, QStringLiteral("自動ToDoの修正"));
         QCOMPARE(f->Data->at(1), middle); // same kind: the same object
         QCOMPARE(middle->Title, QStringLiteral("新"));
-        QCOMPARE(row->caption(), QStringLiteral("新"));
-        QCOMPARE(row->subItem(2), QStringLiteral("毎週火,金曜日"));
+        QCOMPARE(shown(row), QStringList({"新", "曜日指定", "毎週火,金曜日"}));
         QVERIFY(f->Modified);
 
         // Enter: the kind changes, the item is replaced in place and the row follows it.
@@ -181,101 +187,61 @@ private Q_SLOTS:
         QCOMPARE(f->Data->at(2), last);
         TItemRec *replaced = f->Data->at(1);
         QCOMPARE(typeid(*replaced), typeid(TIrregularItemRec));
-        QCOMPARE(replaced->Title, QStringLiteral("新"));
         QCOMPARE(row->item(), replaced);
         QCOMPARE(f->SelectedItem(), replaced);
-        QCOMPARE(row->subItem(1), QStringLiteral("不定期"));
+        QCOMPARE(shown(row), QStringList({"新", "不定期", "2026年01月01日"}));
         QCOMPARE(f->DataList->rowCount(), 3);
     }
 
-    void limitOf200_data()
+    // Commands refused (200 items, no row selected) open no editor; a
+    // cancelled editor (button or Esc) changes nothing, also not its kind.
+    void commandsThatChangeNothing_data()
     {
-        QTest::addColumn<QString>("action");
-        Row("Add (Ins)", "Add");
-        Row("Cpy (Ctrl+C)", "Cpy");
+        QTest::addColumn<QString>("action"); // or Enter on the list
+        QTest::addColumn<int>("items");
+        QTest::addColumn<bool>("selected");
+        QTest::addColumn<QString>("steps"); // in the editor; none: no editor may open
+        Row("Add at the limit", "Add", 200, true, "");
+        Row("Cpy at the limit", "Cpy", 200, true, "");
+        for (const char *action : {"Cpy", "Upd", "Del", "Enter"})
+            QTest::addRow("%s without a selected row", action) << action << 1 << false << QString();
+        for (const char *action : {"Add", "Cpy", "Upd"}) {
+            QTest::addRow("%s, Cancel", action) << action << 1 << true << "Text<変更 RDay CbYMon CancelBtn";
+            QTest::addRow("%s, Esc", action) << action << 1 << true << "Text<変更 RDay CbYMon Text!";
+        }
     }
-    void limitOf200()
+    void commandsThatChangeNothing()
     {
         QFETCH(QString, action);
+        QFETCH(int, items);
+        QFETCH(bool, selected);
+        QFETCH(QString, steps);
         TListForm *f = makeForm();
         f->DataList->BeginUpdate();
-        for (int i = 0; i < TListForm::MaxItems; ++i)
+        for (int i = 0; i < items; ++i)
             addDirect(QStringLiteral("item %1").arg(i, 3, 10, QLatin1Char('0')));
         f->DataList->EndUpdate();
         f->ShowItemCount();
-        select(f->Data->at(0));
-        QVERIFY(!run(action));
-        QCOMPARE(f->Data->count(), 200);
-        QVERIFY(!f->Modified);
-        QVERIFY(m_notes->messages.isEmpty() && m_notes->sounds.isEmpty());
-        QCOMPARE(f->ItemCountText(), QStringLiteral("現在 200件 / 最大 200件"));
-
-        // One below the limit the command works.
-        m_notes->answers << Notifier::Yes;
-        select(f->Data->at(199));
-        f->Del->trigger();
-        QCOMPARE(f->Data->count(), 199);
-        select(f->Data->at(0));
-        QVERIFY(run(action, QStringLiteral("ROnce Text<最後 OKBtn")));
-        QCOMPARE(f->Data->count(), 200);
-    }
-
-    void commandsNeedSelectedRow_data()
-    {
-        QTest::addColumn<QString>("action");
-        for (const char *action : {"Cpy", "Upd", "Del", "Enter"})
-            Row(action, action);
-    }
-    void commandsNeedSelectedRow()
-    {
-        QFETCH(QString, action);
-        TListForm *f = makeForm();
-        addDirect(QStringLiteral("one"));
-        select(nullptr);
+        TItemRec *item = f->Data->at(0);
+        select(selected ? item : nullptr);
         f->DataList->setFocus();
-        if (action == "Enter")
-            QVERIFY(!edit([&] { QTest::keyClick(f->DataList, Qt::Key_Return); }, QStringLiteral("OKBtn")));
-        else
-            QVERIFY(!run(action));
-        QVERIFY(m_notes->confirmations.isEmpty() && m_notes->sounds.isEmpty());
-        QCOMPARE(f->Data->count(), 1);
-        QVERIFY(!f->Modified);
-    }
-
-    void cancelledEditorChangesNothing_data()
-    {
-        QTest::addColumn<QString>("action");
-        QTest::addColumn<bool>("escape");
-        for (const char *action : {"Add", "Cpy", "Upd"}) {
-            QTest::addRow("%s, Cancel", action) << action << false;
-            QTest::addRow("%s, Esc", action) << action << true;
-        }
-    }
-    void cancelledEditorChangesNothing()
-    {
-        QFETCH(QString, action);
-        QFETCH(bool, escape);
-        TListForm *f = makeForm();
-        TItemRec *item = addDirect(QStringLiteral("そのまま"));
-        select(item);
-        bool opened = false;
-        WhenEditorOpens(
-            [escape](TDetailDlg &dlg) {
-                Act(dlg, QStringLiteral("Text<変更 RDay CbYMon"));
-                escape ? QTest::keyClick(Ctl(dlg, "Text"), Qt::Key_Escape) : Act(dlg, QStringLiteral("CancelBtn"));
-            },
-            &opened);
-        f->findChild<QAction *>(action)->trigger();
-        QVERIFY(opened);
-        QCOMPARE(f->Data->count(), 1);
+        const auto command = [&] {
+            if (action == "Enter")
+                QTest::keyClick(f->DataList, Qt::Key_Return);
+            else
+                f->findChild<QAction *>(action)->trigger();
+        };
+        QCOMPARE(edit(command, steps.isEmpty() ? QStringLiteral("OKBtn") : steps), !steps.isEmpty());
+        QVERIFY(!m_leftOpen);
+        QCOMPARE(f->Data->count(), items);
         QCOMPARE(f->Data->at(0), item);
         QCOMPARE(typeid(*item), typeid(TOnceItemRec));
-        QCOMPARE(item->Title, QStringLiteral("そのまま"));
-        QCOMPARE(f->DataList->rowCount(), 1);
-        QCOMPARE(f->DataList->rowOfItem(item)->caption(), QStringLiteral("そのまま"));
+        QCOMPARE(item->Title, QStringLiteral("item 000"));
+        QCOMPARE(f->DataList->rowCount(), items);
+        QCOMPARE(f->DataList->rowOfItem(item)->caption(), QStringLiteral("item 000"));
         QVERIFY(!f->Modified);
-        QCOMPARE(f->windowTitle(), QStringLiteral("Tidemark - 新規"));
-        QVERIFY(m_notes->sounds.isEmpty());
+        QVERIFY(m_notes->messages.isEmpty() && m_notes->sounds.isEmpty() && m_notes->confirmations.isEmpty());
+        QCOMPARE(f->ItemCountText(), QStringLiteral("現在 %1件 / 最大 200件").arg(items, 3));
     }
 
     void deleteBeepsThenAsks_data()
