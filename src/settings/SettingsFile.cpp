@@ -241,6 +241,10 @@ bool SettingsFile::replaceKey(const QString &section, const QString &key, const 
 
     if (f.keyLine >= 0) {
         const Line &l = lines[f.keyLine];
+        // Rewriting a value as it stands would only cost a synced write:
+        // windows store their unchanged places at every close.
+        if (value && QByteArrayView(content).sliced(l.begin, l.end - l.begin) == newLine)
+            return true;
         if (value)
             content.replace(l.begin, l.end - l.begin, newLine);
         else
