@@ -211,22 +211,6 @@ private Q_SLOTS:
         }
     }
 
-    // Whatever the writer joins, the reader splits back.
-    void fieldsRoundTrip_data() { addAllSettings(); }
-    void fieldsRoundTrip()
-    {
-        QFETCH(QByteArray, settings);
-        const Fields fields {"\x83\x5e\x83\x43\x83\x67\x83\x8b", "", "a b", "x,y", "'q' \"d\"", "line1\r\nline2", "",
-            "tab\there", "\x95\x5c\x8e\xa6", "end", ""};
-        TStringListEx out, in;
-        applySettings(out, settings);
-        applySettings(in, settings);
-        out.Strings = fields;
-        in.SetCsvBytes(out.GetCsvBytes());
-        // A trailing empty field is not read back (the line simply ends).
-        QCOMPARE(in.Strings, fields.first(fields.size() - 1));
-    }
-
     void writtenLines()
     {
         TData data;
