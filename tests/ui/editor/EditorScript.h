@@ -9,8 +9,6 @@
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QTest>
-#include <QTimer>
-#include <functional>
 
 // A control of the editor by its component name.
 template <class T = QWidget> T *Ctl(const QWidget &dlg, const QString &name)
@@ -58,24 +56,6 @@ inline void Act(const QWidget &dlg, const QString &steps)
             QTest::keyClicks(control, text);
         }
     }
-}
-
-// Runs `script` on the item editor as soon as a command has opened it
-// modally. `opened` tells afterwards whether an editor was there at all.
-inline void WhenEditorOpens(std::function<void(TDetailDlg &)> script, bool *opened = nullptr)
-{
-    if (opened)
-        *opened = false;
-    QTimer::singleShot(0, [script = std::move(script), opened] {
-        auto *dlg = qobject_cast<TDetailDlg *>(QApplication::activeModalWidget());
-        if (!dlg)
-            return;
-        if (opened)
-            *opened = true;
-        script(*dlg);
-        if (dlg->isVisible()) // a script that left it open would hang the command
-            dlg->reject();
-    });
 }
 
 // One row of a data-driven test.

@@ -6,6 +6,8 @@
 #include "ui/main/SortListView.h"
 
 #include <QAction>
+#include <QTimer>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -39,7 +41,7 @@ class TestEditCommands : public QObject
     std::unique_ptr<TListForm> m_form;
     QString m_saveAnswer;
     QString m_caption; // of the last editor opened
-    bool m_leftOpen = false; // by its steps
+    bool m_leftOpen = false; // by its steps, which should close it
 
     TListForm *makeForm(const QString &argument = QString())
     {
@@ -69,13 +71,16 @@ class TestEditCommands : public QObject
     bool edit(const std::function<void()> &command, const QString &steps)
     {
         bool opened = false;
-        WhenEditorOpens(
-            [this, steps](TDetailDlg &dlg) {
-                m_caption = dlg.windowTitle();
-                Act(dlg, steps);
-                m_leftOpen = dlg.isVisible();
-            },
-            &opened);
+        QTimer::singleShot(0, [&] { // runs inside the editor's modal loop
+            auto *dlg = qobject_cast<TDetailDlg *>(QApplication::activeModalWidget());
+            opened = dlg != nullptr;
+            if (!opened)
+                return;
+            m_caption = dlg->windowTitle();
+            Act(*dlg, steps);
+            if ((m_leftOpen = dlg->isVisible())) // else the command would hang
+                dlg->reject();
+        });
         command();
         QCoreApplication::processEvents();
         return opened;
