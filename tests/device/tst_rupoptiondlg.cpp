@@ -20,29 +20,13 @@
 namespace {
 
 // Header offsets of the device-side settings.
-enum Offset {
-    DateDsp = 9,
-    InputSbjct,
-    UpdateSbjct,
-    TableLines,
-    DetailLines,
-    CursorMode,
-    NoSpace = 16,
-    DefBefore,
-    DefAfter,
-    DetailTitle,
-    IrregCount,
-    TableMode,
-    FirstMode
-};
+enum { DateDsp = 9, UpdateSbjct = 11, TableLines, CursorMode = 14, NoSpace = 16, DefBefore, DefAfter };
+enum { DetailTitle = 19, IrregCount, FirstMode = 22 };
 
 // An old signature, the settings at offsets 9..22 (reserved byte 15 = 5A)
 // and reserved bytes that no control shows.
-const QByteArray Sample = QByteArray("TideMk11\0", 9)
-    + QByteArray::fromHex("000001010200"
-                          "5A"
-                          "01050A01010102")
-    + QByteArray::fromHex("A1B2C3D4E5F60718FF");
+const QByteArray Sample
+    = QByteArray("TideMk11\0", 9) + QByteArray::fromHex("000001010200 5A 01050A01010102 A1B2C3D4E5F60718FF");
 // What the controls hold after restoring with no stored defaults.
 const QByteArray Defaults = QByteArray("TideMk20", 9) + QByteArray(23, '\0');
 
@@ -86,42 +70,35 @@ private Q_SLOTS:
 
     // A stored byte goes back as the controls hold it; an unchanged header,
     // reserved bytes and the old signature included, passes through.
+    // Bytes 9..22 as stored and as the controls give them back, in the order
+    //   date input update table-lines detail-lines cursor (reserved) no-space
+    //   before after detail-title irregular table-mode first-mode
+    // Reserved bytes and an old signature pass through unchanged.
     void valuesAsTheControlsHoldThem_data()
     {
-        QTest::addColumn<int>("offset");
-        QTest::addColumn<int>("stored");
-        QTest::addColumn<int>("written");
-        QTest::newRow("unchanged") << int(DateDsp) << 0 << 0;
-        QTest::newRow("date byte 7 reads as hidden") << int(DateDsp) << 7 << 1;
-        QTest::newRow("input phrases off") << int(InputSbjct) << 1 << 1;
-        QTest::newRow("table lines 3 shows 7 lines") << int(TableLines) << 3 << 2;
-        QTest::newRow("detail lines 200") << int(DetailLines) << 200 << 2;
-        QTest::newRow("first mode 9") << int(FirstMode) << 9 << 2;
-        QTest::newRow("table mode 5") << int(TableMode) << 5 << 1;
-        QTest::newRow("no space 2 is on") << int(NoSpace) << 2 << 1;
-        QTest::newRow("cursor mode 5 checks neither") << int(CursorMode) << 5 << 0;
-        QTest::newRow("cursor stays") << int(CursorMode) << 1 << 1;
-        QTest::newRow("detail title 3 keeps its byte") << int(DetailTitle) << 3 << 3;
-        QTest::newRow("detail title 2") << int(DetailTitle) << 2 << 2;
-        QTest::newRow("irregular count 9 is on") << int(IrregCount) << 9 << 1;
-        QTest::newRow("before 120 shows 99") << int(DefBefore) << 120 << 99;
-        QTest::newRow("before negative shows 0") << int(DefBefore) << 200 << 0;
-        QTest::newRow("after 99") << int(DefAfter) << 99 << 99;
-        QTest::newRow("after 255 until done") << int(DefAfter) << 255 << 255;
-        QTest::newRow("after 128 until done") << int(DefAfter) << 128 << 255;
-        QTest::newRow("after 100 shows 99") << int(DefAfter) << 100 << 99;
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<QByteArray>("written");
+        QTest::newRow("unchanged") << Sample.mid(9, 14).toHex(' ') << Sample.mid(9, 14).toHex(' ');
+        // date 7 reads as hidden, table lines 3 as 7 lines, cursor mode 5
+        // checks neither, detail title 3 keeps its byte, after 128 means
+        // until done
+        QTest::newRow("out of range") << QByteArray("07 01 01 03 c8 05 5a 02 78 80 03 09 05 09")
+                                      << QByteArray("01 01 01 02 02 00 5a 01 63 ff 03 01 01 02");
+        // a negative before shows 0, after 100 shows 99
+        QTest::newRow("edges") << QByteArray("00 00 01 01 02 01 5a 01 c8 64 02 01 01 02")
+                               << QByteArray("00 00 01 01 02 01 5a 01 00 63 02 01 01 02");
+        QTest::newRow("after 99") << QByteArray("00 00 01 01 02 00 5a 01 05 63 01 01 01 02")
+                                  << QByteArray("00 00 01 01 02 00 5a 01 05 63 01 01 01 02");
+        QTest::newRow("until done") << QByteArray("00 00 01 01 02 00 5a 01 05 ff 01 01 01 02")
+                                    << QByteArray("00 00 01 01 02 00 5a 01 05 ff 01 01 01 02");
     }
     void valuesAsTheControlsHoldThem()
     {
-        QFETCH(int, offset);
-        QFETCH(int, stored);
-        QFETCH(int, written);
-        QByteArray bytes = Sample;
-        bytes[offset] = char(stored);
+        QFETCH(QByteArray, stored);
+        QFETCH(QByteArray, written);
         TRupOptionDlg dlg;
-        dlg.HeadToControls(headFrom(bytes));
-        bytes[offset] = char(written);
-        QCOMPARE(::written(dlg), bytes.toHex());
+        dlg.HeadToControls(headFrom(Sample.left(9) + QByteArray::fromHex(stored) + Sample.mid(23)));
+        QCOMPARE(::written(dlg), (Sample.left(9) + QByteArray::fromHex(written) + Sample.mid(23)).toHex());
     }
 
     void controlsWriteTheirFields()
@@ -139,8 +116,9 @@ private Q_SLOTS:
         child<TEditEx>(dlg, "EBefore")->setText(QStringLiteral("42"));
         child(dlg, "RAfterCheck")->setChecked(true);
         QByteArray expected = Sample;
-        for (auto [offset, value] : {std::pair {DateDsp, 1}, {UpdateSbjct, 0}, {TableLines, 1}, {FirstMode, 255},
-                 {NoSpace, 0}, {CursorMode, 1}, {DetailTitle, 0}, {IrregCount, 1}, {DefBefore, 42}, {DefAfter, 255}})
+        for (auto [offset, value] :
+            {std::pair<int, int> {DateDsp, 1}, {UpdateSbjct, 0}, {TableLines, 1}, {FirstMode, 255}, {NoSpace, 0},
+                {CursorMode, 1}, {DetailTitle, 0}, {IrregCount, 1}, {DefBefore, 42}, {DefAfter, 255}})
             expected[offset] = char(value);
         QCOMPARE(written(dlg), expected.toHex());
     }
