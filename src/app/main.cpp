@@ -11,19 +11,34 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <functional>
+
 namespace {
 
-// TIDEMARK_EXIT_WHEN_SHOWN: quit once the main window has been painted
-// (bench/startup.sh times whole runs this way).
-class QuitWhenPainted : public QObject
+// Runs `then` once, right after the watched window's first paint: for what
+// can wait until the window is on the screen.
+class AfterFirstPaint : public QObject
 {
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
+public:
+    AfterFirstPaint(QWidget *window, std::function<void()> then)
+        : QObject(window)
+        , m_then(std::move(then))
     {
-        if (event->type() == QEvent::Paint)
-            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, this, m_then);
+        }
         return false;
     }
+
+private:
+    std::function<void()> m_then;
 };
 
 } // namespace
@@ -45,7 +60,6 @@ int main(int argc, char *argv[])
     appFont.setFamilies({JapaneseUiFamily()});
     QApplication::setFont(appFont);
 
-    QApplication::setWindowIcon(AppIcon());
     InstallQtTranslations();
 
     MessageBoxNotifier notifier;
@@ -55,9 +69,13 @@ int main(int argc, char *argv[])
 
     const QStringList args = QApplication::arguments();
     TListForm form(args.size() > 1 ? args.at(1) : QString());
-    QuitWhenPainted quitWhenPainted;
+    // The window system wants the icon drawn at every size it lists.
+    new AfterFirstPaint(&form, [] { QApplication::setWindowIcon(AppIcon()); });
+    // TIDEMARK_EXIT_WHEN_SHOWN: quit once the main window has been painted
+    // (bench/startup.sh times whole runs this way). Installed last, so it
+    // runs first.
     if (qEnvironmentVariableIsSet("TIDEMARK_EXIT_WHEN_SHOWN"))
-        form.installEventFilter(&quitWhenPainted);
+        new AfterFirstPaint(&form, [] { QCoreApplication::quit(); });
     form.show();
     const int result = app.exec();
     Notifier::install(nullptr);
