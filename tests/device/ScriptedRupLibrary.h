@@ -111,14 +111,10 @@ public:
                 : ui(owner)
             { }
             void setTotal(qint64 bytes) override { ui->totals << bytes; }
-            void setDone(qint64 bytes) override
-            {
-                ui->lastDone = bytes;
-                ++ui->updates;
-            }
+            void setDone(qint64 bytes) override { ui->done << bytes; }
             bool wasCanceled() const override
             {
-                return ui->cancelAfterUpdates >= 0 && ui->updates >= ui->cancelAfterUpdates;
+                return ui->cancelAfterUpdates >= 0 && ui->done.size() >= ui->cancelAfterUpdates;
             }
             bool acceptsInput() const override { return false; }
         };
@@ -130,7 +126,6 @@ public:
     QStringList texts;
     QList<bool> switchAllowed;
     QList<qint64> totals;
-    qint64 lastDone = -1;
-    int updates = 0;
+    QList<qint64> done;
     int cancelAfterUpdates = -1;
 };

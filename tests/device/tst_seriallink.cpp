@@ -57,12 +57,9 @@ struct Rig
 
 QByteArray pattern(int size, int seed)
 {
-    QByteArray bytes(size, Qt::Uninitialized);
-    quint32 x = quint32(seed) * 2654435761u + 1;
-    for (int i = 0; i < size; ++i) {
-        x = x * 1103515245u + 12345u;
-        bytes[i] = char(x >> 16);
-    }
+    QByteArray bytes;
+    for (QRandomGenerator random(seed); bytes.size() < size;)
+        bytes += char(random.generate());
     return bytes;
 }
 
@@ -173,7 +170,7 @@ private Q_SLOTS:
         QVERIFY(rig.com.Download(rig.local(), QStringLiteral("TODO.TMD")));
         QCOMPARE(readAll(rig.local()), content);
         QCOMPARE(rig.ui.totals, QList<qint64> {content.size()});
-        QCOMPARE(rig.ui.lastDone, content.isEmpty() ? -1 : content.size());
+        QCOMPARE(rig.ui.done.value(rig.ui.done.size() - 1, -1), content.isEmpty() ? -1 : content.size());
 
         // and back under a name in code page 932
         const QByteArray changed = content + "+";
@@ -321,7 +318,7 @@ private Q_SLOTS:
         QVERIFY(!(sending ? rig.com.Upload(local, QStringLiteral("TODO.TMD"))
                           : rig.com.Download(local, QStringLiteral("TODO.TMD"))));
         QCOMPARE(rig.ui.texts, QStringList {report(sending, 10, 1, Transfer)});
-        QCOMPARE(rig.ui.lastDone, 1024);
+        QCOMPARE(rig.ui.done.last(), 1024);
         if (!sending)
             QCOMPARE(readAll(local), QByteArray("good"));
 
