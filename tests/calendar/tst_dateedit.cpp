@@ -80,6 +80,9 @@ private Q_SLOTS:
         TDateEdit edit;
         QCOMPARE(edit.text(), QStringLiteral("2026/12/08"));
         QCOMPARE(edit.Date(), EncodeDate(2026, 12, 8));
+        QCOMPARE(edit.MinYear(), 1901);
+        QCOMPARE(edit.MaxYear(), 2099);
+        QCOMPARE(edit.Button()->cursor().shape(), Qt::ArrowCursor);
         // Widened when the font needs more than 89 px: the whole date fits beside the button.
         QVERIFY(edit.width() >= 89);
         QVERIFY(edit.fontMetrics().horizontalAdvance(edit.text()) <= edit.Button()->x() - 4);
@@ -338,6 +341,9 @@ private Q_SLOTS:
         QCOMPARE(dlg->contentsRect().size(), QSize(159, 143));
         QCOMPARE(dlg->Calendar()->size(), QSize(159, 110));
         QVERIFY(dlg->windowFlags() & Qt::FramelessWindowHint);
+        QCOMPARE(dlg->Calendar()->BorderStyle(), TMonthlyCalendarEx::bsNone);
+        QVERIFY(dlg->Calendar()->Fonts()->Synchronize());
+        QCOMPARE(dlg->Calendar()->HolidayList(), DefaultHolidayLines());
         QCOMPARE(dlg->findChild<QLabel *>(QStringLiteral("PToday"))->text(), QStringLiteral("今日にする:2026/12/ 8"));
         auto *month = dlg->findChild<QLabel *>(QStringLiteral("LMonth"));
         QCOMPARE(month->text(), QStringLiteral("1999年 3月12日"));
