@@ -74,17 +74,8 @@ private Q_SLOTS:
         m_dlg = std::make_unique<TDetailDlg>();
     }
 
-    void newItem()
-    {
-        open();
-        QCOMPARE(flags({"RDate", "RDSBefore", "RYWeekly", "CbLDate"}, on), "1110");
-        QCOMPARE(flags({"OKBtn", "ETitleDiff", "LDate"}, enabled), "000");
-        QCOMPARE(w<QComboBox>("CBTitleOpt")->currentIndex(), 0);
-        QCOMPARE(texts({"OSDate", "OEDate", "LDate", "EDDate1", "EDDate2"}), "2026/12/08|2026/12/08|1980/01/01||");
-        QCOMPARE(typeid(m_dlg->WorkItem()), typeid(TItemRec));
-    }
-
-    void displayDefaults_data()
+    // A new item: its defaults, the display period from the document header.
+    void newItem_data()
     {
         QTest::addColumn<int>("defBefore");
         QTest::addColumn<int>("defAfter");
@@ -94,7 +85,7 @@ private Q_SLOTS:
         Row("until done", 5, 255, true, "0");
         Row("any sign bit", 0, 128, true, "0");
     }
-    void displayDefaults()
+    void newItem()
     {
         QFETCH(int, defBefore);
         QFETCH(int, defAfter);
@@ -105,6 +96,11 @@ private Q_SLOTS:
         head.SetDefAfter(defAfter);
         m_dlg->SetDisplayDefaults(head);
         open();
+        QCOMPARE(flags({"RDate", "RDSBefore", "RYWeekly", "CbLDate"}, on), "1110");
+        QCOMPARE(flags({"OKBtn", "ETitleDiff", "LDate"}, enabled), "000");
+        QCOMPARE(w<QComboBox>("CBTitleOpt")->currentIndex(), 0);
+        QCOMPARE(texts({"OSDate", "OEDate", "LDate", "EDDate1", "EDDate2"}), "2026/12/08|2026/12/08|1980/01/01||");
+        QCOMPARE(typeid(m_dlg->WorkItem()), typeid(TItemRec));
         QCOMPARE(texts({"EBefore", "EAfter"}), QString::number(defBefore) + '|' + after);
         QCOMPARE(flags({"RAfterCheck", "RAfterDay"}, on), untilDone ? "10" : "01");
         QCOMPARE(flags({"EAfter", "UDAfter"}, enabled), untilDone ? "00" : "11");
