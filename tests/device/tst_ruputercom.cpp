@@ -15,6 +15,7 @@
 #include <QtTest>
 
 using Call = ScriptedRupLibrary::Call;
+const QString Nego = QStringLiteral("ネゴシエーション");
 
 // The transfer component against a scripted library and against an outside
 // library loaded from the settings, and its error dialog.
@@ -39,10 +40,7 @@ private:
             + QString::number(code) + QStringLiteral(")\r\nPort = ") + port
             + QStringLiteral("\r\nSpeed = 19200\r\nPhase = ") + phase;
     }
-    static QString dialogReport()
-    {
-        return report(false, 3, QStringLiteral("ドッキングステーション，COM1"), QStringLiteral("ネゴシエーション"));
-    }
+    static QString dialogReport() { return report(false, 3, QStringLiteral("ドッキングステーション，COM1"), Nego); }
     static QFunctionPointer fake(const char *name) { return QLibrary::resolve(QStringLiteral(FAKE_K660), name); }
 
 private Q_SLOTS:
@@ -91,48 +89,37 @@ private Q_SLOTS:
 
     // The failing step's code and phase reach the report; a failed
     // negotiation makes no u_end call, and the clean-up's own code never
-    // replaces the transfer's.
+    // replaces the transfer's. `plan` lists function=code.
     void failure_data()
     {
         QTest::addColumn<bool>("sending");
-        QTest::addColumn<QStringList>("failing");
-        QTest::addColumn<QList<qint32>>("codes");
-        QTest::addColumn<QStringList>("functions");
+        QTest::addColumn<QString>("plan");
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("phase");
-        const QString nego = QStringLiteral("ネゴシエーション");
         const QString transfer = QStringLiteral("アップロード");
         const QString end = QStringLiteral("終了処理");
-        const QStringList all {"u_nego", "u_upload", "u_end"};
-        const QStringList allDown {"u_nego", "u_download", "u_end"};
-        QTest::newRow("upload nego") << true << QStringList {"u_nego"} << QList<qint32> {3} << QStringList {"u_nego"}
-                                     << 3 << nego;
-        QTest::newRow("download nego") << false << QStringList {"u_nego"} << QList<qint32> {-2}
-                                       << QStringList {"u_nego"} << -2 << nego;
-        QTest::newRow("upload transfer") << true << QStringList {"u_upload"} << QList<qint32> {6} << all << 6
-                                         << transfer;
-        QTest::newRow("download transfer")
-            << false << QStringList {"u_download"} << QList<qint32> {5} << allDown << 5 << transfer;
-        QTest::newRow("upload end") << true << QStringList {"u_end"} << QList<qint32> {3} << all << 3 << end;
-        QTest::newRow("download end") << false << QStringList {"u_end"} << QList<qint32> {9} << allDown << 9 << end;
-        QTest::newRow("transfer code survives clean-up")
-            << true << QStringList {"u_upload", "u_end"} << QList<qint32> {7, 99} << all << 7 << transfer;
+        QTest::newRow("upload nego") << true << "u_nego=3" << 3 << Nego;
+        QTest::newRow("download nego") << false << "u_nego=-2" << -2 << Nego;
+        QTest::newRow("upload transfer") << true << "u_upload=6" << 6 << transfer;
+        QTest::newRow("download transfer") << false << "u_download=5" << 5 << transfer;
+        QTest::newRow("upload end") << true << "u_end=3" << 3 << end;
+        QTest::newRow("download end") << false << "u_end=9" << 9 << end;
+        QTest::newRow("transfer code survives clean-up") << true << "u_upload=7 u_end=99" << 7 << transfer;
     }
     void failure()
     {
         QFETCH(bool, sending);
-        QFETCH(QStringList, failing);
-        QFETCH(QList<qint32>, codes);
-        QFETCH(QStringList, functions);
+        QFETCH(QString, plan);
         QFETCH(int, code);
         QFETCH(QString, phase);
         Rig rig;
-        for (int i = 0; i < failing.size(); ++i)
-            rig.library.plan(failing[i], {codes[i]});
+        for (const QString &step : plan.split(u' '))
+            rig.library.plan(step.section(u'=', 0, 0), {step.section(u'=', 1).toInt()});
         const QString local = rig.env.path(QStringLiteral("local.tmd"));
         QVERIFY(!(sending ? rig.com.Upload(local, QStringLiteral("TODO.TMD"))
                           : rig.com.Download(local, QStringLiteral("TODO.TMD"))));
-        QCOMPARE(rig.library.functions(), functions);
+        const QStringList all {"u_nego", sending ? "u_upload" : "u_download", "u_end"};
+        QCOMPARE(rig.library.functions(), phase == Nego ? QStringList {"u_nego"} : all);
         QCOMPARE(
             rig.ui.texts, QStringList {report(sending, code, QStringLiteral("ドッキングステーション，COM1"), phase)});
         QCOMPARE(rig.notifier.sounds, QList<Notifier::Sound> {Notifier::Sound::Exclamation});
@@ -159,8 +146,8 @@ private Q_SLOTS:
         rig.com.setIrPort(3);
         QVERIFY(!rig.com.Download(rig.env.path("a"), QStringLiteral("A")));
         QCOMPARE(rig.library.ports(), (QList<int> {1, 3, 1, 3}));
-        QCOMPARE(rig.ui.texts[0], report(false, 3, QStringLiteral("ドッキングステーション，COM1"), "ネゴシエーション"));
-        QCOMPARE(rig.ui.texts[1], report(false, 3, QStringLiteral("赤外線，COM3"), "ネゴシエーション"));
+        QCOMPARE(rig.ui.texts[0], report(false, 3, QStringLiteral("ドッキングステーション，COM1"), Nego));
+        QCOMPARE(rig.ui.texts[1], report(false, 3, QStringLiteral("赤外線，COM3"), Nego));
         QCOMPARE(rig.ui.texts[2], rig.ui.texts[0]);
         QCOMPARE(rig.com.DefaultPort(), rpDockPort);
 
@@ -199,7 +186,7 @@ private Q_SLOTS:
         rig.com.setDefaultPort(irDefault ? rpIrPort : rpDockPort);
         QVERIFY(!rig.com.Upload(rig.env.path("a"), QStringLiteral("A")));
         QCOMPARE(rig.library.ports(), QList<int> {irDefault ? ir : dock});
-        QCOMPARE(rig.ui.texts, QStringList {report(true, 1, port, QStringLiteral("ネゴシエーション"))});
+        QCOMPARE(rig.ui.texts, QStringList {report(true, 1, port, Nego)});
         QCOMPARE(rig.ui.switchAllowed, QList<bool> {allowed});
     }
 

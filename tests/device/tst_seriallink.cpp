@@ -237,40 +237,28 @@ private Q_SLOTS:
         QCOMPARE(rig.notifier.count(Notifier::Sound::Exclamation), code ? 1 : 0);
     }
 
-    // Local files, device names and ports that cannot be used ("-": no port).
+    // Local files, device names and ports that cannot be used: `names` holds
+    // the local name, the device name and what COM1 names ("-": no port).
     void localAndPortFailures_data()
     {
         QTest::addColumn<bool>("sending");
-        QTest::addColumn<QString>("localName");
-        QTest::addColumn<QString>("deviceName");
-        QTest::addColumn<QString>("dockDevice");
+        QTest::addColumn<QString>("names");
         QTest::addColumn<int>("code");
-        QTest::newRow("not on device") << false << "L.TMD"
-                                       << "NONE.TMD"
-                                       << "" << 5;
-        QTest::newRow("unsafe device name") << false << "L.TMD"
-                                            << "../tidemark.ini"
-                                            << "" << 5;
-        QTest::newRow("local unreadable") << true << "missing.tmd"
-                                          << "A.TMD"
-                                          << "" << 6;
-        QTest::newRow("local unwritable") << false << "no/such/dir/L.TMD"
-                                          << "TODO.TMD"
-                                          << "" << 7;
-        QTest::newRow("port 0") << false << "L.TMD"
-                                << "TODO.TMD"
-                                << "-" << 1;
-        QTest::newRow("cannot open") << true << "L.TMD"
-                                     << "TODO.TMD"
-                                     << "/nonexistent/tty" << 2;
+        QTest::newRow("not on device") << false << "L.TMD NONE.TMD" << 5;
+        QTest::newRow("unsafe device name") << false << "L.TMD ../tidemark.ini" << 5;
+        QTest::newRow("local unreadable") << true << "missing.tmd A.TMD" << 6;
+        QTest::newRow("local unwritable") << false << "no/such/dir/L.TMD TODO.TMD" << 7;
+        QTest::newRow("port 0") << false << "L.TMD TODO.TMD -" << 1;
+        QTest::newRow("cannot open") << true << "L.TMD TODO.TMD /nonexistent/tty" << 2;
     }
     void localAndPortFailures()
     {
         QFETCH(bool, sending);
-        QFETCH(QString, localName);
-        QFETCH(QString, deviceName);
-        QFETCH(QString, dockDevice);
+        QFETCH(QString, names);
         QFETCH(int, code);
+        const QString local = names.section(u' ', 0, 0);
+        const QString deviceName = names.section(u' ', 1, 1);
+        const QString dockDevice = names.section(u' ', 2);
         Rig rig;
         QVERIFY(rig.device.start());
         if (dockDevice.size() > 1)
@@ -279,8 +267,8 @@ private Q_SLOTS:
         rig.com.setDockPort(port);
         QVERIFY(write(rig.device.file(QStringLiteral("TODO.TMD")), "x"));
         QVERIFY(write(rig.local(QStringLiteral("L.TMD")), "y"));
-        const QString local = rig.local(localName);
-        QVERIFY(!(sending ? rig.com.Upload(local, deviceName) : rig.com.Download(local, deviceName)));
+        QVERIFY(
+            !(sending ? rig.com.Upload(rig.local(local), deviceName) : rig.com.Download(rig.local(local), deviceName)));
         QCOMPARE(rig.ui.texts, QStringList {report(sending, code, port, code <= 2 ? Nego : Transfer)});
         QCOMPARE(rig.ui.switchAllowed, QList<bool> {port != 0});
     }
