@@ -27,32 +27,26 @@ inline void Act(const QWidget &dlg, const QString &steps)
 {
     for (const QString &step : steps.split(u' ', Qt::SkipEmptyParts)) {
         const qsizetype at = step.indexOf(QRegularExpression(QStringLiteral("[=<]")));
-        if (step.endsWith(u'!')) {
-            QTest::keyClick(Ctl(dlg, step.chopped(1)), Qt::Key_Escape);
-            continue;
-        }
-        if (step.endsWith(u'+')) {
-            auto *date = Ctl<TDateEdit>(dlg, step.chopped(1));
-            date->setFocus();
-            date->YearUp();
-            continue;
-        }
-        if (at < 0) {
-            Ctl<QAbstractButton>(dlg, step)->click();
-            continue;
-        }
-        QWidget *control = Ctl(dlg, step.left(at));
-        const QString text = step.mid(at + 1);
-        if (auto *date = qobject_cast<TDateEdit *>(control))
-            date->setDate(*ParseDate(text));
-        else if (auto *combo = qobject_cast<QComboBox *>(control))
+        const QString name = at < 0 && (step.endsWith(u'!') || step.endsWith(u'+')) ? step.chopped(1) : step.left(at);
+        const QString text = at < 0 ? QString() : step.mid(at + 1);
+        QWidget *control = Ctl(dlg, name);
+        if (at < 0 && step.endsWith(u'!')) {
+            QTest::keyClick(control, Qt::Key_Escape);
+        } else if (at < 0 && step.endsWith(u'+')) {
+            control->setFocus();
+            Ctl<TDateEdit>(dlg, name)->YearUp();
+        } else if (at < 0) {
+            Ctl<QAbstractButton>(dlg, name)->click();
+        } else if (auto *date = qobject_cast<TDateEdit *>(control)) {
+            date->setDate(ParseDate(text).value());
+        } else if (auto *combo = qobject_cast<QComboBox *>(control)) {
             combo->setCurrentIndex(text.toInt());
-        else if (auto *memo = qobject_cast<QPlainTextEdit *>(control))
+        } else if (auto *memo = qobject_cast<QPlainTextEdit *>(control)) {
             memo->setPlainText(text);
-        else if (step.at(at) == u'<')
-            Ctl<QLineEdit>(dlg, step.left(at))->setText(text);
-        else {
-            Ctl<QLineEdit>(dlg, step.left(at))->clear();
+        } else if (step.at(at) == u'<') {
+            Ctl<QLineEdit>(dlg, name)->setText(text);
+        } else {
+            Ctl<QLineEdit>(dlg, name)->clear();
             QTest::keyClicks(control, text);
         }
     }
