@@ -5,7 +5,9 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QHash>
 #include <QStringList>
+#include <cmath>
 
 // Builds item file bytes field by field, straight from the layout tables, so
 // that tests never depend on our own writer.
@@ -97,9 +99,13 @@ inline QStringList DumpFields(const TItemRec &it)
             s += a[size_t(i)] ? u'1' : u'0';
         return s;
     };
-    auto date = [](bool on, DateValue d) { return (on ? u'+' : u'-') + FormatDateSlash(d); };
+    // A date with a time of day shows its exact value too.
+    auto date = [](bool on, DateValue d) {
+        return (on ? u'+' : u'-') + FormatDateSlash(d)
+            + (d == std::floor(d) ? QString() : "~" + QString::number(d, 'g', 17));
+    };
     const QString stamp
-        = it.DevStamp == 0 ? QStringLiteral("0") : DateValueToQDateTime(it.DevStamp).toString(Qt::ISODate);
+        = it.DevStamp == 0 ? QStringLiteral("0") : DateValueToQDateTime(it.DevStamp).toString(Qt::ISODateWithMs);
     return {"K" + n(it.Kind), "S" + n(it.DevState), "B" + n(it.DevByte), "T" + stamp, "[" + it.Title + "]",
         "{" + it.MemoText + "}", "s" + date(it.HasStart, it.StartDate), "e" + date(it.HasEnd, it.EndDate),
         "l" + date(it.HasLast, it.LastDate), "M" + bits(it.Months, 1, 12), "D" + n(it.Days[1]) + "," + n(it.Days[2]),
@@ -125,35 +131,28 @@ inline QString Dump(const TItemRec &it)
 // "h" for the holiday), d (two days), wp, dir, b, a.
 inline std::unique_ptr<TItemRec> MakeItem(int kind, const QString &fields = QString())
 {
+    static const QHash<QString, int TItemRec::*> numbers {{"diff", &TItemRec::TitleDiff}, {"wp", &TItemRec::WeekParity},
+        {"dir", &TItemRec::ShiftDir}, {"b", &TItemRec::BeforeDays}, {"a", &TItemRec::AfterDays}};
+    static const QHash<QString, std::pair<bool TItemRec::*, DateValue TItemRec::*>> dates {
+        {"s", {&TItemRec::HasStart, &TItemRec::StartDate}}, {"e", {&TItemRec::HasEnd, &TItemRec::EndDate}},
+        {"l", {&TItemRec::HasLast, &TItemRec::LastDate}}};
     auto it = NewItemOfKind(kind);
     for (const QString &word : fields.split(u' ', Qt::SkipEmptyParts)) {
         const QString key = word.section(u'=', 0, 0), value = word.section(u'=', 1);
         const QStringList list = value.split(u',');
-        const DateValue date = QDateToDateValue(QDate::fromString(value, QStringLiteral("yyyy/MM/dd")));
         if (key == u"t")
             it->Title = value;
         else if (key == u"m")
             it->MemoText = value;
         else if (key == u"opt")
             it->TitleOpt = quint8(value.toInt());
-        else if (key == u"diff")
-            it->TitleDiff = value.toInt();
-        else if (key == u"s")
-            it->HasStart = true, it->StartDate = date;
-        else if (key == u"e")
-            it->HasEnd = true, it->EndDate = date;
-        else if (key == u"l")
-            it->HasLast = true, it->LastDate = date;
-        else if (key == u"d")
+        else if (numbers.contains(key))
+            (*it).*numbers[key] = value.toInt();
+        else if (dates.contains(key)) {
+            (*it).*dates[key].first = true;
+            (*it).*dates[key].second = QDateToDateValue(QDate::fromString(value, QStringLiteral("yyyy/MM/dd")));
+        } else if (key == u"d")
             it->Days[1] = list[0].toInt(), it->Days[2] = list[1].toInt();
-        else if (key == u"wp")
-            it->WeekParity = value.toInt();
-        else if (key == u"dir")
-            it->ShiftDir = value.toInt();
-        else if (key == u"b")
-            it->BeforeDays = value.toInt();
-        else if (key == u"a")
-            it->AfterDays = value.toInt();
         else if (key != u"mon" && key != u"wd" && key != u"sh")
             qFatal("unknown field");
         else

@@ -179,7 +179,8 @@ private Q_SLOTS:
         TStringListEx list;
         list.append(QStringLiteral("月曜日"));
         list.append(QStringLiteral("a b"));
-        QCOMPARE(list.GetCsvText(), QStringLiteral("月曜日,\"a b\""));
+        list.append(QStringLiteral("x\r\ny"));
+        QCOMPARE(list.GetCsvText(), QStringLiteral("月曜日,\"a b\",\"x\ny\""));
         list.SetCsvText(QStringLiteral("\"火,水\", 木"));
         QCOMPARE(list.count(), 2);
         QCOMPARE(list.string(0), QStringLiteral("火,水"));
@@ -217,6 +218,7 @@ private Q_SLOTS:
         const QString path = env.path("out.csv");
         data.SaveToFile(path);
         QCOMPARE(ReadFile(path), CsvHeader() + "\r\n");
+        data.LoadFromFile(path);
         fillSample(data);
         data.SaveToFile(path);
         const QByteArray expected = CsvHeader() + "\r\n"
@@ -227,8 +229,8 @@ private Q_SLOTS:
                 "\"ごみ\t出し\",/Vmag,,,曜日指定,,,,,奇数週,\"月,木曜日\",祝,前,0,2,\r\n"
                 "it's,,,,不定期,,,,,,,,,,,\r\n"));
         QCOMPARE(ReadFile(path), expected);
-        // With the backslash-n line break text the memo needs quoting only
-        // for its space.
+        // With the backslash-n line break text and no space quoting, the memo
+        // needs no quotes.
         data.CRChar = QStringLiteral("\\n");
         data.SpaceQuote = false;
         data.SaveToFile(path);
@@ -249,7 +251,7 @@ private Q_SLOTS:
         const QString path = env.path("UPPER.CsV"); // the extension in any case
         data.SaveToFile(path);
         const QByteArray bytes = ReadFile(path);
-        QVERIFY(bytes.startsWith(data.CsvHeaderLine() + "\r\n"));
+        QVERIFY(bytes.startsWith(CsvHeader(settings[0]) + "\r\n"));
         QVERIFY(bytes.contains(settings[0]) && bytes.contains(settings[1]));
         back.LoadFromFile(path);
         QVERIFY(notifier.messages.isEmpty());

@@ -6,6 +6,7 @@
 #include "settings/AppSettings.h"
 #include "settings/SettingsFile.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QRandomGenerator>
 #include <QTest>
@@ -69,7 +70,7 @@ private Q_SLOTS:
 
         QTest::newRow("v0 all fields") << HeaderBytes(Sig0, 0x11) + fullRecord0().bytes << 0
                                        << QStringList {
-                                              "K0 S1 B200 T2001-02-03T04:05:06 [Titleあい] {m1\r\nm2} s+2026/12/24 "
+                                              "K0 S1 B200 T2001-02-03T04:05:06.000 [Titleあい] {m1\r\nm2} s+2026/12/24 "
                                               "e+2026/12/31 l+2025/01/02 M101000000101 D15,31 W1000001 P2 "
                                               "X1100000h R1 b-2 a-1 o2 d-5 v1,1234,ffff,8000"};
         // A title of 33 bytes without NUL; year 0 means no start date, overriding
@@ -79,11 +80,11 @@ private Q_SLOTS:
         v1.u8(39, 1).date(40, 0, 5, 5).date(44, 2030, 1, 1).date(48, 0, 0, 0);
         v1.u16(52, 0x0FFF).u8(54, 1).u8(55, 2).u8(56, 0x7F).u8(57, 1).u8(58, 0x40).u8(59, 0);
         v1.u8(60, 99).u8(61, 0x80).u8(62, 4).u8(63, 3).u16(64, 10).u16(66, 20).u16(68, 30).u16(70, 40).u8(72, 0xEE);
-        QTest::newRow("v1 all fields") << HeaderBytes(Sig1) + v1.bytes << 1
-                                       << QStringList {
-                                              "K1 S2 B9 T2010-10-10T23:59:58 [abcdefghijabcdefghijabcdefghijabc] {} "
-                                              "s-1899/12/30 e+2030/01/01 l-1980/01/01 M111111111111 D1,2 W1111111 "
-                                              "P1 X0000001- R0 b99 a-128 o4 d3 va,14,1e,28"};
+        QTest::newRow("v1 all fields")
+            << HeaderBytes(Sig1) + v1.bytes << 1
+            << QStringList {"K1 S2 B9 T2010-10-10T23:59:58.000 [abcdefghijabcdefghijabcdefghijabc] {} "
+                            "s-1899/12/30 e+2030/01/01 l-1980/01/01 M111111111111 D1,2 W1111111 "
+                            "P1 X0000001- R0 b99 a-128 o4 d3 va,14,1e,28"};
         // A zero start date is still taken (1900-01-01); 1980-01-01 means no last
         // processed date in this version.
         RecordBytes a(64), b(64);
@@ -100,7 +101,7 @@ private Q_SLOTS:
         // zero.
         QTest::newRow("trailing fragment")
             << HeaderBytes(Sig0) + fullRecord0().bytes.left(110) << 0
-            << QStringList {"K0 S1 B200 T2001-02-03T04:05:06 [Titleあい] {m1\r\nm2} s+2026/12/24 e-1899/12/30 "
+            << QStringList {"K0 S1 B200 T2001-02-03T04:05:06.000 [Titleあい] {m1\r\nm2} s+2026/12/24 e-1899/12/30 "
                             "l-1980/01/01 M000000000000 D0,0 W0000000 P0 X0000000- R0 b0 a0 o0 d0 v0,0,0,0"};
         QTest::newRow("2-byte fragment") << HeaderBytes(Sig0) + QByteArray("\x00\x05", 2) << 0
                                          << QStringList {
@@ -133,8 +134,10 @@ private Q_SLOTS:
         QCOMPARE(data.FileVersion, quint8(version));
         QCOMPARE(data.Head.Bytes[9], quint8(bytes[9]));
         QStringList got;
-        for (int i = 0; i < data.count(); ++i)
+        for (int i = 0; i < data.count(); ++i) {
             got.append(Dump(*data.at(i)));
+            QCOMPARE(QByteArray(data.at(i)->className()), QByteArray(NewItemOfKind(data.at(i)->Kind)->className()));
+        }
         QCOMPARE(got, items);
         QVERIFY(notifier.messages.isEmpty());
     }
@@ -278,7 +281,7 @@ private Q_SLOTS:
                                 << h + RecordBytes(160).u32(2, kept ? stored : 0).bytes;
         };
         stamp("stamp zero", 0, "T0", true);
-        stamp("stamp valid", DosStamp(2099, 12, 31, 23, 59, 58), "T2099-12-31T23:59:58", true);
+        stamp("stamp valid", DosStamp(2099, 12, 31, 23, 59, 58), "T2099-12-31T23:59:58.000", true);
         stamp("stamp month 13", DosStamp(2000, 13, 1, 0, 0, 0), "T0", false);
         stamp("stamp hour 25", DosStamp(2000, 1, 1, 25, 0, 0), "T0", false);
         stamp("stamp february 30", DosStamp(2001, 2, 30, 0, 0, 0), "T0", false);
@@ -305,11 +308,8 @@ private Q_SLOTS:
         // page 932 and values out of range.
         RecordBytes a = fullRecord0(), b = fullRecord0(), c = fullRecord0();
         a.text(6, QByteArray(33, '\0')).text(6, "ab\x82"); // a lead byte cut off by the NUL
-        b.u8(0, 0)
-            .u8(104, 3)
-            .text(6, QByteArray(33, '\0'))
-            .text(6, "\x85\x40\xff\xa0\x81\x7f")
-            .text(39, "\xfd\xfex\n\x82");
+        b.u8(0, 0).u8(104, 3).text(6, QByteArray(33, '\0')).text(39, "\xfd\xfex\n\x82");
+        b.text(6, "\x85\x40\xff\xa0\x81\x7f");
         c.u8(104, 2).u8(123, 9).u8(128, 200).u8(120, 250);
         const QByteArray same = HeaderBytes(Sig0, char(0xC3)) + a.bytes + b.bytes + c.bytes;
         QTest::newRow("current file unchanged") << same << QString() << same;
@@ -326,8 +326,32 @@ private Q_SLOTS:
             const QStringList fields = DumpFields(*data.at(0));
             QCOMPARE(fields[token.startsWith(u'T') ? 3 : 5], token);
         }
+        const quint8 version = data.FileVersion;
         data.SaveToFile(env.path("out.tmd"));
+        QCOMPARE(data.FileVersion, version);
         QCOMPARE(ReadFile(env.path("out.tmd")).toHex(' '), out.toHex(' '));
+    }
+
+    // The single-record stream calls: a short record reads its missing bytes
+    // as zero; a write that fails raises.
+    void streamRecords()
+    {
+        TData data;
+        data.FileVersion = 1;
+        QByteArray bytes = RecordBytes(80).text(6, "one").u8(39, 3).bytes + RecordBytes(80).u8(0, 3).bytes
+            + QByteArray("\0\0\0\0\0\0tw", 8);
+        QBuffer in(&bytes);
+        in.open(QIODevice::ReadOnly);
+        for (int i = 0; i < 3; ++i)
+            data.ReadItemRecord(in);
+        QCOMPARE(data.count(), 2);
+        QCOMPARE(data.at(0)->Kind, quint8(3));
+        QCOMPARE(data.at(1)->Title, QStringLiteral("tw"));
+        QBuffer closed, out;
+        QVERIFY_THROWS_EXCEPTION(AppError, data.WriteItemRecord(closed, *data.at(0)));
+        out.open(QIODevice::WriteOnly);
+        data.WriteItemRecord(out, *data.at(0));
+        QCOMPARE(out.data().size(), 160);
     }
 
     // The writer's bytes checked at the offsets of the layout table.

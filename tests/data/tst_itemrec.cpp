@@ -176,6 +176,9 @@ private Q_SLOTS:
         row("start other separator", "Start", "2001-2-3", "s+2001/02/03");
         row("start empty", "Start", "", "s-1999/09/09");
         row("start bad", "Start", "2001/02/30", "s-1999/09/09");
+        row("start two-digit year, late", "Start", "75/01/01", "s+2075/01/01"); // the clock stands at 2026
+        row("start two-digit year, early", "Start", "76/1/1", "s+1976/01/01");
+        row("start month and day", "Start", "3/4", "s+2026/03/04");
         row("end", "End", "2030/12/31", "e+2030/12/31");
         row("last bad", "Last", "tomorrow", "l-1980/01/01");
         row("months every", "Months", "毎月", "M111111111111");
