@@ -327,7 +327,7 @@ private Q_SLOTS:
         for (int none : {11, 16, -1})
             QVERIFY(ToolIcon(none).isNull());
         QVERIFY(ToolIcon(QStringLiteral("Nothing")).isNull());
-        for (int size : {16, 32, 48, 256})
+        for (int size : {16, 32, 48, 64})
             QVERIFY(AppIcon().availableSizes().contains(QSize(size, size)));
     }
 
@@ -382,6 +382,8 @@ private Q_SLOTS:
         save.resize(640, 420);
         save.show();
         QVERIFY(QTest::qWaitForWindowExposed(&save));
+        QCOMPARE(save.OptButton->objectName(), QStringLiteral("OptButton"));
+        QCOMPARE(save.Panel->objectName(), QStringLiteral("Panel"));
         QCOMPARE(save.OptButton->text(), QStringLiteral("CSVの設定(&C)"));
         QVERIFY(save.OptButton->isVisible());
         QVERIFY(save.OptButton->width() >= 88);
@@ -454,15 +456,20 @@ private Q_SLOTS:
         dlg.setVersion(QStringLiteral("Version 2.10"));
         dlg.setAuthorLine(TidemarkAuthorLine());
         dlg.setComments(QString());
-        QStringList texts;
+        QStringList texts, names;
         bool hasIcon = false;
         Qt::Key key = Qt::Key_Return;
         connect(&dlg, &TAboutBoxDlg::shown, this, [&](TAboutBox *box) {
             texts = {box->ProductName->text(), box->Version->text(), box->AuthorLine->text(), box->Comments->text()};
             hasIcon = !box->ProgramIcon->pixmap().isNull();
+            for (const QWidget *w : box->findChildren<QWidget *>())
+                names << w->objectName();
             QTimer::singleShot(0, box, [box, key] { QTest::keyClick(box, key); });
         });
         QVERIFY(dlg.Execute());
+        for (const char *name :
+            {"Panel1", "ProgramIcon", "ProductName", "Version", "AuthorLine", "Comments", "OKButton"})
+            QVERIFY2(names.contains(QLatin1String(name)), name);
         QCOMPARE(texts,
             (QStringList {
                 QStringLiteral("Tidemark"), QStringLiteral("Version 2.10"), TidemarkAuthorLine(), QString()}));
