@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 // The INI file: every call goes straight to disk and leaves other lines alone.
 class TestSettingsFile : public QObject
 {
@@ -89,6 +91,21 @@ private Q_SLOTS:
         QVERIFY(f.writeString(s("A"), s("z"), s("3")));
         QCOMPARE(contents(), QByteArray("; comment\r\n[A]\r\nx = 1\r\nz=3\r\n\r\n[B]\r\ny=2\r\n"));
         QCOMPARE(f.readInteger(s("A"), s("x"), 0), 1);
+    }
+
+    void unchangedValueLeavesFileAlone()
+    {
+        setContents("[A]\r\nx=1\r\n");
+        const auto inode = [this] {
+            struct stat st {};
+            return ::stat(QFile::encodeName(m_path).constData(), &st) == 0 ? st.st_ino : ino_t(0);
+        };
+        const ino_t before = inode();
+        SettingsFile f(m_path);
+        QVERIFY(f.writeInteger(s("A"), s("x"), 1));
+        QCOMPARE(inode(), before); // not replaced by a rewritten copy
+        QVERIFY(f.writeInteger(s("A"), s("x"), 2));
+        QCOMPARE(contents(), QByteArray("[A]\r\nx=2\r\n"));
     }
 
     void caseInsensitiveNames()
