@@ -261,6 +261,9 @@ private Q_SLOTS:
         InstallHelp(unused);
         f->show();
         QVERIFY(QTest::qWaitForWindowActive(f));
+        // Shortcuts work from the list, which has the focus.
+        for (const QAction *a : f->findChildren<QAction *>())
+            QCOMPARE(a->shortcutContext(), Qt::WindowShortcut);
         QTest::keyClick(f->DataList, Qt::Key_F1);
         QCOMPARE(m_notifier->helpContexts, QList<int> {3010});
         f->SearchforHelpOn->trigger();
