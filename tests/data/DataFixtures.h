@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/AppError.h"
 #include "data/ItemRec.h"
 #include "data/TextCodec.h"
 
@@ -83,6 +84,17 @@ inline QByteArray ReadFile(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The message of the AppError `call` raises; empty when it raises none.
+template <typename F> QString ErrorOf(F call)
+{
+    try {
+        call();
+    } catch (const AppError &e) {
+        return e.message();
+    }
+    return QString();
 }
 
 // Every field of an item, one text each, so that a test compares all of them

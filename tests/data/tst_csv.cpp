@@ -284,13 +284,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, content);
         TData data;
         data.append(std::make_unique<TOnceItemRec>());
-        QString error;
-        try {
-            data.LoadFromFile(file("bad.csv", content));
-        } catch (const AppError &e) {
-            error = e.message();
-        }
-        QCOMPARE(error, QStringLiteral("このアプリケーションから出力したヘッダと違うようです"));
+        QCOMPARE(ErrorOf([&] { data.LoadFromFile(file("bad.csv", content)); }),
+            QStringLiteral("このアプリケーションから出力したヘッダと違うようです"));
         QCOMPARE(data.count(), 0);
     }
 

@@ -255,13 +255,7 @@ private Q_SLOTS:
         TData data;
         data.LoadFromFile(file("good.tmd", HeaderBytes(Sig1, 0x33) + RecordBytes(80).bytes));
         QCOMPARE(data.count(), 1);
-        QString raised;
-        try {
-            data.LoadFromFile(path);
-        } catch (const AppError &e) {
-            raised = e.message();
-        }
-        QCOMPARE(raised, QString(error).replace(QStringLiteral("%1"), path));
+        QCOMPARE(ErrorOf([&] { data.LoadFromFile(path); }), QString(error).replace(QStringLiteral("%1"), path));
         QCOMPARE(data.count(), 0);
         QCOMPARE(data.FileVersion, quint8(0));
         QCOMPARE(data.Head.Signature(), Sig0);
@@ -485,17 +479,8 @@ private Q_SLOTS:
         rlimit small = old;
         small.rlim_cur = 64 * 1024;
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
-        QString error, csvError;
-        try {
-            data.SaveToFile(path);
-        } catch (const AppError &e) {
-            error = e.message();
-        }
-        try {
-            data.SaveToFile(env.path("atomic.csv"));
-        } catch (const AppError &e) {
-            csvError = e.message();
-        }
+        const QString error = ErrorOf([&] { data.SaveToFile(path); });
+        const QString csvError = ErrorOf([&] { data.SaveToFile(env.path("atomic.csv")); });
         setrlimit(RLIMIT_FSIZE, &old);
         QVERIFY2(error.contains(QStringLiteral("書き込めません")), qPrintable(error));
         QVERIFY(!csvError.isEmpty());
