@@ -20,6 +20,23 @@ private Q_SLOTS:
     }
 
     // More clamping cases go through the item file reader (tst_itemfile).
+    // The plain arithmetic for years 1..9999 against Qt's calendar, and the
+    // edges where it hands over to Qt.
+    void agreesWithQDate()
+    {
+        const qint64 epochJd = QDate(1899, 12, 30).toJulianDay();
+        for (qint64 day = -693600; day <= 2958470; ++day) {
+            const QDate q = QDate::fromJulianDay(day + epochJd);
+            int y, m, d;
+            // A time of day: the fraction counts away from day 0.
+            DecodeDate(day < 0 ? double(day) - 0.75 : double(day) + 0.75, y, m, d);
+            if (QDate(y, m, d) != q || EncodeDate(q.year(), q.month(), q.day()) != double(day))
+                QFAIL(qPrintable(QStringLiteral("day %1 (%2)").arg(day).arg(q.toString(Qt::ISODate))));
+        }
+        QCOMPARE(EncodeDate(2026, 2, 29), QDateToDateValue(QDate()));
+        QCOMPARE(EncodeDate(2026, 13, 1), QDateToDateValue(QDate()));
+    }
+
     void ymdToDateClamps_data()
     {
         QTest::addColumn<int>("y");
