@@ -1,5 +1,7 @@
 #include "data/TextCodec.h"
 
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <QTest>
 
 class TestTextCodec : public QObject
@@ -31,6 +33,29 @@ private Q_SLOTS:
         QCOMPARE(Cp932::encode(text), bytes);
         QCOMPARE(Cp932::byteLength(text), bytes.size());
         QVERIFY(Cp932::canEncode(text));
+    }
+
+    // The built-in tables say what the platform's converter says, for every
+    // double-byte code it assigns.
+    void agreesWithPlatformConverter()
+    {
+        QStringDecoder dec("windows-31j", QStringDecoder::Flag::Stateless);
+        QStringEncoder enc("windows-31j", QStringEncoder::Flag::Stateless);
+        QVERIFY(dec.isValid() && enc.isValid());
+        int assigned = 0;
+        for (int lead = 0x81; lead <= 0xFC; ++lead) {
+            for (int trail = 0x40; trail <= 0xFC && Cp932::isLeadByte(lead); ++trail) {
+                const char pair[2] = {char(lead), char(trail)};
+                const QString expected = dec.decode(QByteArrayView(pair, 2));
+                if (trail == 0x7F || expected.size() != 1 || expected.at(0) == QChar::ReplacementCharacter)
+                    continue;
+                ++assigned;
+                const QByteArray back = enc.encode(expected);
+                if (Cp932::decode(QByteArrayView(pair, 2)) != expected || Cp932::encode(expected) != back)
+                    QFAIL(qPrintable(QStringLiteral("code %1").arg(lead << 8 | trail, 4, 16)));
+            }
+        }
+        QVERIFY(assigned > 7000);
     }
 
     // Bytes that are not valid code page 932 decode to characters that
