@@ -257,7 +257,7 @@ namespace {
 class ItemPool
 {
 public:
-    static constexpr std::size_t BlockSize = (sizeof(TItemRec) + 15) & ~std::size_t(15);
+    static constexpr std::size_t BlockSize = (sizeof(TItemRec) + alignof(TItemRec) - 1) & ~(alignof(TItemRec) - 1);
 
     void *allocate()
     {

@@ -92,30 +92,32 @@ public:
     QString LastStr() const;
     void SetLastStr(const QString &text);
 
-    quint8 DevState = 0;
-    int DevByte = 0;
-    DateValue DevStamp = 0;
+    // Fields are ordered by size, not by meaning, so that no padding sits
+    // between them: converting large documents holds every item in memory.
     QString Title;
-    quint8 TitleOpt = 0;
-    int TitleDiff = 0;
     QString MemoText; // lines separated by CR LF
-    quint8 Kind = 0;
-    bool HasStart = false;
+    DateValue DevStamp = 0;
     DateValue StartDate = 0;
-    bool HasEnd = false;
     DateValue EndDate = 0;
-    std::array<bool, 13> Months {};
-    std::array<int, 3> Days {};
-    std::array<bool, 7> Weekdays {};
+    DateValue LastDate = DefaultLastDate;
+    int DevByte = 0;
+    int TitleDiff = 0;
     int WeekParity = 0;
-    std::array<bool, 7> ShiftDays {};
-    bool ShiftHoliday = false;
     int ShiftDir = 0;
     int BeforeDays = 0;
     int AfterDays = 0;
-    bool HasLast = false;
-    DateValue LastDate = DefaultLastDate;
+    std::array<int, 3> Days {};
     std::array<int, 5> DevWord {};
+    quint8 DevState = 0;
+    quint8 TitleOpt = 0;
+    quint8 Kind = 0;
+    bool HasStart = false;
+    bool HasEnd = false;
+    bool ShiftHoliday = false;
+    bool HasLast = false;
+    std::array<bool, 13> Months {};
+    std::array<bool, 7> Weekdays {};
+    std::array<bool, 7> ShiftDays {};
 };
 
 class TOnceItemRec : public TItemRec
