@@ -133,13 +133,14 @@ void DateToYmd(DateValue date, int &year, int &month, int &day)
 // times that fall into a daylight-saving gap).
 quint32 DateTimeToDos(DateValue value)
 {
-    const QDate d = DateValueToQDate(value);
-    if (!d.isValid() || d.year() < 1980 || d.year() > 2099)
+    int year = 0, month = 0, day = 0;
+    DecodeDate(value, year, month, day);
+    if (year < 1980 || year > 2099)
         return 0;
     const double fraction = std::fabs(value - std::trunc(value));
     const qint64 ms = qMin<qint64>(std::llround(fraction * 86400000.0), 86399999);
     const int secs = int(ms / 1000);
-    return quint32(d.year() - 1980) << 25 | quint32(d.month()) << 21 | quint32(d.day()) << 16
+    return quint32(year - 1980) << 25 | quint32(month) << 21 | quint32(day) << 16
         | quint32(secs / 3600) << 11 | quint32(secs / 60 % 60) << 5 | quint32(secs % 60 / 2);
 }
 
@@ -147,11 +148,12 @@ DateValue DosToDateTime(quint32 dos)
 {
     if (dos == 0)
         return 0;
-    const QDate d(int(dos >> 25) + 1980, int(dos >> 21 & 0x0F), int(dos >> 16 & 0x1F));
+    const int year = int(dos >> 25) + 1980, month = int(dos >> 21 & 0x0F), dayOfMonth = int(dos >> 16 & 0x1F);
     const int hour = int(dos >> 11 & 0x1F), minute = int(dos >> 5 & 0x3F), second = int(dos & 0x1F) * 2;
-    if (!d.isValid() || !QTime::isValid(hour, minute, second))
+    if (month < 1 || month > 12 || dayOfMonth < 1 || dayOfMonth > DaysInMonth(year, month)
+        || !QTime::isValid(hour, minute, second))
         return 0;
-    const double day = QDateToDateValue(d);
+    const double day = EncodeDate(year, month, dayOfMonth);
     const double fraction = (hour * 3600 + minute * 60 + second) / 86400.0;
     return day >= 0 ? day + fraction : day - fraction;
 }
