@@ -192,6 +192,10 @@ void TStringListEx::SplitCsvLine(
         while (i < n && p[i] >= 1 && p[i] <= 32 && p[i] != sep)
             ++i;
     };
+    // When neither the quotation character nor the separator can be the
+    // second byte of a double-byte character, a plain byte scan stops at the
+    // same places as one that steps over double-byte characters.
+    const bool plainScan = !isTrailByte(q) && !isTrailByte(sep);
 
     qsizetype i = 0;
     skip(i);
@@ -209,6 +213,14 @@ void TStringListEx::SplitCsvLine(
             };
             bool closed = false;
             while (i < n) {
+                if (plainScan) {
+                    const auto *hit = static_cast<const unsigned char *>(std::memchr(p + i, q, size_t(n - i)));
+                    if (!hit) {
+                        i = n;
+                        break;
+                    }
+                    i = hit - p;
+                }
                 if (p[i] == q) {
                     if (i + 1 < n && p[i + 1] == q) {
                         field.append(line.sliced(seg, i + 1 - seg));
@@ -228,8 +240,13 @@ void TStringListEx::SplitCsvLine(
                 take(n);
         } else {
             qsizetype j = i;
-            while (j < n && p[j] != sep && !(spaceQuote && p[j] <= 32))
-                j += charLen(p, j, n);
+            if (plainScan) {
+                while (j < n && p[j] != sep && !(spaceQuote && p[j] <= 32))
+                    ++j;
+            } else {
+                while (j < n && p[j] != sep && !(spaceQuote && p[j] <= 32))
+                    j += charLen(p, j, n);
+            }
             if (j == i && j < n && p[j] != sep) {
                 // A NUL byte with space skipping on: it would end every field
                 // before it and never be passed. Dropped like white space.
