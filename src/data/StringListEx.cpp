@@ -26,15 +26,24 @@ void appendReplaced(QByteArray &out, QByteArrayView text, QByteArrayView from, Q
 {
     const auto *p = reinterpret_cast<const unsigned char *>(text.data());
     const qsizetype n = text.size();
+    // A first byte that can never be the second byte of a double-byte
+    // character only stands at character boundaries: memchr finds them.
+    const bool plain = !from.isEmpty() && !isTrailByte(static_cast<unsigned char>(from.front()));
     qsizetype seg = 0, i = 0;
     while (i < n) {
+        if (plain) {
+            const auto *hit = static_cast<const unsigned char *>(std::memchr(p + i, from.front(), size_t(n - i)));
+            if (!hit)
+                break;
+            i = hit - p;
+        }
         if (text.sliced(i).startsWith(from)) {
             out.append(text.sliced(seg, i - seg));
             out.append(to);
             i += from.size();
             seg = i;
         } else {
-            i += charLen(p, i, n);
+            i += plain ? 1 : charLen(p, i, n);
         }
     }
     out.append(text.sliced(seg, n - seg));
