@@ -93,6 +93,7 @@ private Q_SLOTS:
         row("space plain when off", ",\"n0", {"a b", "c"}, "a b,c");
         row("control quoted", ",\"n0", {"a\tb"}, "\"a\tb\"");
         row("memo with LF", ",\"n1", {"x", "a\r\nb"}, "x,\"a\nb\"");
+        row("memo with LF between double bytes", ",\"n1", {"\x82\xa0\r\n\x82\xa2"}, "\"\x82\xa0\n\x82\xa2\"");
         row("memo with backslash n, unquoted", ",\"b1", {"a\r\nb"}, "a\\nb");
         row("memo with backslash n and space", ",\"b1", {"a\r\nb c"}, "\"a\\nb c\"");
         row("tab separator", "\t\"n1", {"a", "", "b c", ""}, "a\t\t\"b c\"\t");
@@ -155,6 +156,7 @@ private Q_SLOTS:
         row("cut lead byte keeps separator", ",\"n1", "ab\x82,c", {"ab\x82", "c"});
         row("cut lead byte at end", ",\"n1", "ab\x82", {"ab\x82"});
         row("cut lead byte before closing quote", ",\"n1", "\"ab\x82\",c", {"ab\x82", "c"});
+        row("double byte before closing quote", ",\"n1", "\"\x95\x5c\",\x95\x5c", {"\x95\x5c", "\x95\x5c"});
         // A NUL byte ends an unquoted field like white space and is passed over.
         row("NUL with spaces on", ",\"n1", QByteArray("a\0b,c", 5), {"a", "b", "c"});
         row("NUL with spaces off", ",\"n0", QByteArray("a\0b,c", 5), {QByteArray("a\0b", 3), "c"});
