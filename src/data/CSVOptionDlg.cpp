@@ -3,9 +3,8 @@
 #include "data/Notifier.h"
 #include "data/TextCodec.h"
 #include "settings/AppSettings.h"
-#include "settings/SaveWindowPos.h"
 #include "settings/SettingsFile.h"
-#include "ui/controls/Fonts.h"
+#include "ui/controls/DialogForm.h"
 #include "ui/controls/HelpWindow.h"
 
 #include <QCheckBox>
@@ -37,54 +36,35 @@ QComboBox *makeCombo(QWidget *parent, const char *name, const QStringList &items
     return combo;
 }
 
-QLabel *makeLabel(QWidget *parent, const QString &text, int x, int y, QWidget *buddy)
-{
-    auto *label = new QLabel(text, parent);
-    // The Japanese face's taller line would set the text below the box's.
-    label->move(x, y - qMax(0, (parent->fontMetrics().height() - 13) / 2));
-    label->adjustSize();
-    label->setBuddy(buddy);
-    return label;
-}
-
 } // namespace
+
+using namespace DialogForm;
 
 TCSVOptionDlg::TCSVOptionDlg(QWidget *parent)
     : QDialog(parent)
 {
-    setObjectName(QStringLiteral("CSVOptionDlg"));
-    setWindowTitle(QStringLiteral("CSV読み書きの設定"));
-    SetHelpContext(this, HelpContext::CsvSettings);
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-        | Qt::WindowCloseButtonHint);
-    setFont(WindowsFont(QStringLiteral("ＭＳ Ｐゴシック"), -12));
-    setFixedSize(337, 165);
+    setUpFixedDialog(
+        this, QStringLiteral("CSVOptionDlg"), QStringLiteral("CSV読み書きの設定"), HelpContext::CsvSettings, 337, 165);
 
     CBCommaChar = makeCombo(this, "CBCommaChar", {Comma, Tab}, QRect(148, 12, 105, 22));
     CBQuoteChar = makeCombo(this, "CBQuoteChar", {DoubleQuote, SingleQuote}, QRect(148, 40, 105, 22));
     CBCRChar = makeCombo(this, "CBCRChar", {LfItem, BackslashN}, QRect(148, 68, 105, 22));
-    makeLabel(this, QStringLiteral("区切り文字"), 16, 16, CBCommaChar);
-    makeLabel(this, QStringLiteral("クォーテーション文字"), 16, 44, CBQuoteChar);
-    makeLabel(this, QStringLiteral("メモの改行文字"), 16, 72, CBCRChar);
+    makeLabel(QStringLiteral("区切り文字"), 16, 16, this)->setBuddy(CBCommaChar);
+    makeLabel(QStringLiteral("クォーテーション文字"), 16, 44, this)->setBuddy(CBQuoteChar);
+    makeLabel(QStringLiteral("メモの改行文字"), 16, 72, this)->setBuddy(CBCRChar);
     limitToOneCharacter(CBCommaChar);
     limitToOneCharacter(CBQuoteChar);
 
-    CBSpaceQuote = new QCheckBox(QStringLiteral("空白を含んでいたときもクォーテーションでくくる"), this);
-    CBSpaceQuote->setObjectName(QStringLiteral("CBSpaceQuote"));
-    CBSpaceQuote->setGeometry(16, 100, 313, 17);
+    CBSpaceQuote = makeCheck("CBSpaceQuote", QStringLiteral("空白を含んでいたときもクォーテーションでくくる"),
+        QRect(16, 100, 313, 17), this);
 
+    // OK keeps the auto-default role that Cancel and Help drop.
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
     OKBtn->setGeometry(96, 132, 73, 23);
     OKBtn->setDefault(true);
-    CancelBtn = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    CancelBtn->setGeometry(176, 132, 73, 23);
-    HelpBtn = new QPushButton(QStringLiteral("ヘルプ(&H)"), this);
-    HelpBtn->setObjectName(QStringLiteral("HelpBtn"));
-    HelpBtn->setGeometry(256, 132, 73, 23);
-    HelpBtn->setAutoDefault(false);
-    CancelBtn->setAutoDefault(false);
+    CancelBtn = makeButton("CancelBtn", QStringLiteral("ｷｬﾝｾﾙ"), QRect(176, 132, 73, 23), this);
+    HelpBtn = makeButton("HelpBtn", QStringLiteral("ヘルプ(&H)"), QRect(256, 132, 73, 23), this);
 
     connect(OKBtn, &QPushButton::clicked, this, &TCSVOptionDlg::OKBtnClick);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
@@ -92,9 +72,7 @@ TCSVOptionDlg::TCSVOptionDlg(QWidget *parent)
 
     FormCreate();
     // Position (and the active page) remembered between runs.
-    auto *saveWindowPos = new TSaveWindowPos(this);
-    saveWindowPos->setObjectName(QStringLiteral("SaveWindowPos1"));
-    saveWindowPos->setResumeIconic(false);
+    rememberPosition(this);
 }
 
 QString TCSVOptionDlg::CharText(int code)
@@ -208,7 +186,7 @@ void TCSVOptionDlg::HelpBtnClick()
 
 void TCSVOptionDlg::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+    if (isHelpKey(event)) {
         HelpBtnClick();
         return;
     }

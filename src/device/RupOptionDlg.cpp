@@ -2,9 +2,8 @@
 
 #include "data/Notifier.h"
 #include "settings/AppSettings.h"
-#include "settings/SaveWindowPos.h"
+#include "ui/controls/DialogForm.h"
 #include "ui/controls/EditEx.h"
-#include "ui/controls/Fonts.h"
 #include "ui/controls/HelpWindow.h"
 #include "ui/controls/RadioGroup.h"
 #include "ui/controls/UpDown.h"
@@ -18,80 +17,18 @@
 #include <QStyle>
 #include <QStyleOptionGroupBox>
 
-namespace {
-
-QCheckBox *makeCheck(const char *name, const QString &text, int x, int y, int width, QWidget *parent)
-{
-    auto *box = new QCheckBox(text, parent);
-    box->setObjectName(QLatin1String(name));
-    box->setGeometry(x, y, width, 17);
-    return box;
-}
-
-QRadioButton *makeRadio(const char *name, const QString &text, int x, int y, int width, QWidget *parent)
-{
-    auto *button = new QRadioButton(text, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(x, y, width, 17);
-    return button;
-}
-
-QPushButton *makeButton(const char *name, const QString &text, const QRect &geometry, QWidget *parent)
-{
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(geometry);
-    button->setAutoDefault(false);
-    return button;
-}
-
-QGroupBox *makeGroup(const char *name, const QString &caption, const QRect &geometry, QWidget *parent)
-{
-    auto *group = new QGroupBox(caption, parent);
-    group->setObjectName(QLatin1String(name));
-    group->setGeometry(geometry);
-    return group;
-}
-
-// Labels beside controls: the Japanese face's taller line would otherwise
-// set the text a little below the control's.
-int labelTop(int y, const QWidget *parent)
-{
-    return y - qMax(0, (parent->fontMetrics().height() - 13) / 2);
-}
-
-// Sets a radio button either way: an auto-exclusive button cannot be
-// unchecked on its own, and a header value may match none of a group.
-void setRadio(QRadioButton *button, bool checked)
-{
-    if (checked || !button->isChecked()) {
-        button->setChecked(checked);
-        return;
-    }
-    button->setAutoExclusive(false);
-    button->setChecked(false);
-    button->setAutoExclusive(true);
-}
-
-} // namespace
+using namespace DialogForm;
 
 TRupOptionDlg::TRupOptionDlg(QWidget *parent)
     : QDialog(parent)
 {
-    setObjectName(QStringLiteral("RupOptionDlg"));
-    setWindowTitle(QStringLiteral("Ruputerでの動作設定"));
-    SetHelpContext(this, HelpContext::DeviceSettings);
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-        | Qt::WindowCloseButtonHint);
-    setFont(WindowsFont(QStringLiteral("ＭＳ Ｐゴシック"), -12));
-    setFixedSize(484, 409);
+    setUpFixedDialog(this, QStringLiteral("RupOptionDlg"), QStringLiteral("Ruputerでの動作設定"),
+        HelpContext::DeviceSettings, 484, 409);
 
-    CBDateDsp = makeCheck("CBDateDsp", QStringLiteral("日付を表示する"), 20, 12, 121, this);
-    auto *phrases = new QLabel(QStringLiteral("定型文を"), this);
-    phrases->move(148, labelTop(16, this));
-    phrases->adjustSize();
-    CBInputSbjct = makeCheck("CBInputSbjct", QStringLiteral("入力時に使う"), 204, 12, 97, this);
-    CBUpdateSbjct = makeCheck("CBUpdateSbjct", QStringLiteral("変更時に使う"), 304, 12, 97, this);
+    CBDateDsp = makeCheck("CBDateDsp", QStringLiteral("日付を表示する"), QRect(20, 12, 121, 17), this);
+    makeLabel(QStringLiteral("定型文を"), 148, 16, this);
+    CBInputSbjct = makeCheck("CBInputSbjct", QStringLiteral("入力時に使う"), QRect(204, 12, 97, 17), this);
+    CBUpdateSbjct = makeCheck("CBUpdateSbjct", QStringLiteral("変更時に使う"), QRect(304, 12, 97, 17), this);
 
     RGTableLines = new TRadioGroup(QStringLiteral("一覧表示の行数"),
         {QStringLiteral("4行"), QStringLiteral("5行"), QStringLiteral("7行")}, 3, this);
@@ -110,22 +47,24 @@ TRupOptionDlg::TRupOptionDlg(QWidget *parent)
         {QStringLiteral("3画面(昨今明)"), QStringLiteral("4画面(昨今明不)")}, 2, this);
     RGTableMode->setObjectName(QStringLiteral("RGTableMode"));
     RGTableMode->setGeometry(16, 136, 289, 37);
-    CBNoSpace = makeCheck("CBNoSpace", QStringLiteral("号数の前に空白をあける"), 320, 152, 157, this);
+    CBNoSpace = makeCheck("CBNoSpace", QStringLiteral("号数の前に空白をあける"), QRect(320, 152, 157, 17), this);
 
     GCursorMode
         = makeGroup("GCursorMode", QStringLiteral("処理済にした後のカーソル位置"), QRect(16, 184, 449, 37), this);
-    RBCursor0
-        = makeRadio("RBCursor0", QStringLiteral("済みにしたデータの位置に合わせて移動する"), 8, 16, 281, GCursorMode);
-    RBCursor1 = makeRadio("RBCursor1", QStringLiteral("移動しない"), 296, 16, 145, GCursorMode);
+    RBCursor0 = makeRadio(
+        "RBCursor0", QStringLiteral("済みにしたデータの位置に合わせて移動する"), QRect(8, 16, 281, 17), GCursorMode);
+    RBCursor1 = makeRadio("RBCursor1", QStringLiteral("移動しない"), QRect(296, 16, 145, 17), GCursorMode);
 
     GDetailTitle
         = makeGroup("GDetailTitle", QStringLiteral("詳細表示のタイトル表示形式"), QRect(16, 232, 449, 37), this);
-    RBDetailTitle0 = makeRadio("RBDetailTitle0", QStringLiteral("入力したタイトルのみ"), 8, 16, 169, GDetailTitle);
-    RBDetailTitle1 = makeRadio("RBDetailTitle1", QStringLiteral("両方"), 184, 16, 81, GDetailTitle);
-    RBDetailTitle2 = makeRadio("RBDetailTitle2", QStringLiteral("一覧表示のタイトルのみ"), 272, 16, 169, GDetailTitle);
+    RBDetailTitle0
+        = makeRadio("RBDetailTitle0", QStringLiteral("入力したタイトルのみ"), QRect(8, 16, 169, 17), GDetailTitle);
+    RBDetailTitle1 = makeRadio("RBDetailTitle1", QStringLiteral("両方"), QRect(184, 16, 81, 17), GDetailTitle);
+    RBDetailTitle2
+        = makeRadio("RBDetailTitle2", QStringLiteral("一覧表示のタイトルのみ"), QRect(272, 16, 169, 17), GDetailTitle);
 
-    CBIrregCount = makeCheck(
-        "CBIrregCount", QStringLiteral("不定期データ表示時に最終処理日からの経過日数を表示する"), 20, 288, 441, this);
+    CBIrregCount = makeCheck("CBIrregCount", QStringLiteral("不定期データ表示時に最終処理日からの経過日数を表示する"),
+        QRect(20, 288, 441, 17), this);
 
     buildDisplayRow();
 
@@ -136,12 +75,10 @@ TRupOptionDlg::TRupOptionDlg(QWidget *parent)
     CancelBtn = makeButton("CancelBtn", QStringLiteral("ｷｬﾝｾﾙ"), QRect(324, 380, 73, 23), this);
     HelpBtn = makeButton("HelpBtn", QStringLiteral("ヘルプ(&H)"), QRect(404, 380, 73, 23), this);
 
-    QWidget *order[] = {CBDateDsp, CBInputSbjct, CBUpdateSbjct, RGTableLines->button(0), RGDetailLines->button(0),
+    setTabChain({CBDateDsp, CBInputSbjct, CBUpdateSbjct, RGTableLines->button(0), RGDetailLines->button(0),
         RGFirstMode->button(0), RGTableMode->button(0), CBNoSpace, RBCursor0, RBCursor1, RBDetailTitle0, RBDetailTitle1,
         RBDetailTitle2, CBIrregCount, EBefore, RAfterDay, EAfter, RAfterCheck, BtnIniSave, BtnIniLoad, OKBtn, CancelBtn,
-        HelpBtn};
-    for (size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
+        HelpBtn});
 
     connect(BtnIniSave, &QPushButton::clicked, this, &TRupOptionDlg::BtnIniSaveClick);
     connect(BtnIniLoad, &QPushButton::clicked, this, &TRupOptionDlg::BtnIniLoadClick);
@@ -151,9 +88,7 @@ TRupOptionDlg::TRupOptionDlg(QWidget *parent)
 
     HeldHead.SetCurrentSignature();
     // Position (and the active page) remembered between runs.
-    auto *saveWindowPos = new TSaveWindowPos(this);
-    saveWindowPos->setObjectName(QStringLiteral("SaveWindowPos1"));
-    saveWindowPos->setResumeIconic(false);
+    rememberPosition(this);
 }
 
 void TRupOptionDlg::buildDisplayRow()
@@ -182,22 +117,18 @@ void TRupOptionDlg::buildDisplayRow()
     UDBefore = new TUpDown(PDisplay);
     UDBefore->setObjectName(QStringLiteral("UDBefore"));
     UDBefore->setAssociate(EBefore);
-    auto *before = new QLabel(QStringLiteral("日前から表示"), PDisplay);
-    before->move(50, labelTop(4, PDisplay));
-    before->adjustSize();
+    makeLabel(QStringLiteral("日前から表示"), 50, 4, PDisplay);
 
-    RAfterDay = makeRadio("RAfterDay", QString(), 136, 3, 17, PDisplay);
+    RAfterDay = makeRadio("RAfterDay", QString(), QRect(136, 3, 17, 17), PDisplay);
     RAfterDay->setChecked(true);
     EAfter = makeDayEdit("EAfter", QRect(156, 1, 41, 21), PDisplay);
     UDAfter = new TUpDown(PDisplay);
     UDAfter->setObjectName(QStringLiteral("UDAfter"));
     UDAfter->setAssociate(EAfter);
-    LAfter = new QLabel(QStringLiteral("日後まで表示"), PDisplay);
+    LAfter = makeLabel(QStringLiteral("日後まで表示"), 202, 4, PDisplay);
     LAfter->setObjectName(QStringLiteral("LAfter"));
-    LAfter->move(202, labelTop(4, PDisplay));
-    LAfter->adjustSize();
     LAfter->installEventFilter(this);
-    RAfterCheck = makeRadio("RAfterCheck", QStringLiteral("済にするまで表示"), 290, 3, 137, PDisplay);
+    RAfterCheck = makeRadio("RAfterCheck", QStringLiteral("済にするまで表示"), QRect(290, 3, 137, 17), PDisplay);
 
     for (TUpDown *ud : {UDBefore, UDAfter}) {
         ud->setRange(0, 99);
@@ -339,7 +270,7 @@ void TRupOptionDlg::HelpBtnClick()
 
 void TRupOptionDlg::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+    if (isHelpKey(event)) {
         HelpBtnClick();
         return;
     }

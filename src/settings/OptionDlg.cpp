@@ -2,8 +2,8 @@
 
 #include "data/Notifier.h"
 #include "settings/AppSettings.h"
-#include "settings/SaveWindowPos.h"
 #include "settings/SettingsFile.h"
+#include "ui/controls/DialogForm.h"
 #include "ui/controls/Fonts.h"
 #include "ui/controls/HelpWindow.h"
 #include "ui/controls/RadioGroup.h"
@@ -78,13 +78,6 @@ protected:
     }
 };
 
-// Labels beside controls: the Japanese face's taller line would otherwise
-// set the text a little below the control's.
-int labelTop(int y, const QWidget *parent)
-{
-    return y - qMax(0, (parent->fontMetrics().height() - 13) / 2);
-}
-
 double logicalDpi()
 {
     const QScreen *screen = QGuiApplication::primaryScreen();
@@ -101,14 +94,6 @@ int pointSize(const QFont &font)
     return qRound(font.pointSizeF());
 }
 
-QLabel *makeLabel(const QString &text, int x, int y, QWidget *parent)
-{
-    auto *label = new QLabel(text, parent);
-    label->move(x, labelTop(y, parent));
-    label->adjustSize();
-    return label;
-}
-
 QComboBox *makeList(const char *name, const QStringList &items, const QRect &geometry, QWidget *parent)
 {
     auto *combo = new CompactComboBox(parent);
@@ -122,35 +107,15 @@ QComboBox *makeList(const char *name, const QStringList &items, const QRect &geo
     return combo;
 }
 
-QRadioButton *makeRadio(const char *name, const QString &text, const QRect &geometry, QWidget *parent)
-{
-    auto *button = new QRadioButton(text, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(geometry);
-    return button;
-}
-
-QPushButton *makeButton(const char *name, const QString &text, const QRect &geometry, QWidget *parent)
-{
-    auto *button = new QPushButton(text, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(geometry);
-    button->setAutoDefault(false);
-    return button;
-}
-
 } // namespace
+
+using namespace DialogForm;
 
 TOptionDlg::TOptionDlg(QWidget *parent)
     : QDialog(parent)
 {
-    setObjectName(QStringLiteral("OptionDlg"));
-    setWindowTitle(QStringLiteral("オプション設定"));
-    SetHelpContext(this, HelpContext::OptionMenu);
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-        | Qt::WindowCloseButtonHint);
-    setFont(WindowsFont(QStringLiteral("ＭＳ Ｐゴシック"), -12));
-    setFixedSize(362, 284);
+    setUpFixedDialog(
+        this, QStringLiteral("OptionDlg"), QStringLiteral("オプション設定"), HelpContext::OptionMenu, 362, 284);
 
     PCOption = new PageControl(175, this);
     PCOption->setObjectName(QStringLiteral("PCOption"));
@@ -202,18 +167,10 @@ TOptionDlg::TOptionDlg(QWidget *parent)
     ERupFile = new QLineEdit(Ruputer);
     ERupFile->setObjectName(QStringLiteral("ERupFile"));
     ERupFile->setGeometry(12, 148, 321, 21);
-    CBRupAutoOpen = new QCheckBox(QStringLiteral("起動時に自動でRuputerから開く"), Ruputer);
-    CBRupAutoOpen->setObjectName(QStringLiteral("CBRupAutoOpen"));
-    CBRupAutoOpen->setGeometry(16, 180, 317, 17);
+    CBRupAutoOpen
+        = makeCheck("CBRupAutoOpen", QStringLiteral("起動時に自動でRuputerから開く"), QRect(16, 180, 317, 17), Ruputer);
 
-    setTabOrder(CBDock, CBIrDA);
-    setTabOrder(CBIrDA, RBDock);
-    setTabOrder(RBDock, RBIrDA);
-    setTabOrder(RBIrDA, CBSpeed);
-    setTabOrder(CBSpeed, RBDefault);
-    setTabOrder(RBDefault, RBLock);
-    setTabOrder(RBLock, ERupFile);
-    setTabOrder(ERupFile, CBRupAutoOpen);
+    setTabChain({CBDock, CBIrDA, RBDock, RBIrDA, CBSpeed, RBDefault, RBLock, ERupFile, CBRupAutoOpen});
 
     // Page "表  示"
     FontBtn = makeButton("FontBtn", QStringLiteral("フォントの指定"), QRect(12, 8, 89, 25), Display);
@@ -244,9 +201,7 @@ TOptionDlg::TOptionDlg(QWidget *parent)
 
     FormCreate();
     // Position (and the active page) remembered between runs.
-    auto *saveWindowPos = new TSaveWindowPos(this);
-    saveWindowPos->setObjectName(QStringLiteral("SaveWindowPos1"));
-    saveWindowPos->setResumeIconic(false);
+    rememberPosition(this);
 }
 
 void TOptionDlg::FormCreate()
@@ -364,7 +319,7 @@ void TOptionDlg::HelpBtnClick()
 
 void TOptionDlg::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+    if (isHelpKey(event)) {
         HelpBtnClick();
         return;
     }

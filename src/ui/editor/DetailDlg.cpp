@@ -6,6 +6,7 @@
 #include "data/Notifier.h"
 #include "settings/SaveWindowPos.h"
 #include "ui/controls/CheckBoxEx.h"
+#include "ui/controls/DialogForm.h"
 #include "ui/controls/EditEx.h"
 #include "ui/controls/Fonts.h"
 #include "ui/controls/HelpWindow.h"
@@ -97,6 +98,19 @@ constexpr int GroupW = 497;
 constexpr int BoxCol = 40; // first control of a row inside a group
 constexpr int Row1 = 12, Row2 = 44, Row3 = 76;
 constexpr int DayStep = 35; // one weekday check box
+
+// The "前"/"後" choice of where a date on a holiday moves, at `x` of the
+// group's third row, and the "にずらす" after it; "前" is chosen.
+QWidget *addShiftChoice(QWidget *group, const QString &panelName, const QString &beforeName, const QString &afterName,
+    int x, QRadioButton *&before, QRadioButton *&after)
+{
+    QWidget *panel = addPanel(group, panelName, QRect(x, Row3, 70, RowH));
+    before = addButton<QRadioButton>(panel, beforeName, QStringLiteral("前"), QRect(0, 0, 34, RowH));
+    after = addButton<QRadioButton>(panel, afterName, QStringLiteral("後"), QRect(36, 0, 34, RowH));
+    before->setChecked(true);
+    addLabel(group, QStringLiteral("にずらす"), QRect(x + 78, Row3 + 3, 50, 15));
+    return panel;
+}
 
 } // namespace
 
@@ -200,13 +214,8 @@ void TDetailDlg::createControls()
     CbDSHoli = addButton<QCheckBox>(
         GDate, QStringLiteral("CbDSHoli"), QStringLiteral("祝日"), QRect(ShiftCol, Row3, 50, RowH));
     addLabel(GDate, QStringLiteral("なら"), QRect(ShiftCol + 52, Row3 + 3, 26, 15));
-    GDShift = addPanel(GDate, QStringLiteral("GDShift"), QRect(ShiftCol + 80, Row3, 70, RowH));
-    RDSBefore
-        = addButton<QRadioButton>(GDShift, QStringLiteral("RDSBefore"), QStringLiteral("前"), QRect(0, 0, 34, RowH));
-    RDSAfter
-        = addButton<QRadioButton>(GDShift, QStringLiteral("RDSAfter"), QStringLiteral("後"), QRect(36, 0, 34, RowH));
-    RDSBefore->setChecked(true);
-    addLabel(GDate, QStringLiteral("にずらす"), QRect(ShiftCol + 158, Row3 + 3, 50, 15));
+    GDShift = addShiftChoice(GDate, QStringLiteral("GDShift"), QStringLiteral("RDSBefore"), QStringLiteral("RDSAfter"),
+        ShiftCol + 80, RDSBefore, RDSAfter);
 
     // Weekdays of every, odd or even week.
     GDay = addGroup(this, QStringLiteral("GDay"), groupRect);
@@ -225,13 +234,8 @@ void TDetailDlg::createControls()
             QRect(BoxCol + d * DayStep, Row2, DayStep, RowH));
     CbYSHoli = addButton<QCheckBox>(
         GDay, QStringLiteral("CbYSHoli"), QStringLiteral("祝日なら  "), QRect(BoxCol, Row3, 84, RowH));
-    GYShift = addPanel(GDay, QStringLiteral("GYShift"), QRect(BoxCol + 86, Row3, 70, RowH));
-    RYSBefore
-        = addButton<QRadioButton>(GYShift, QStringLiteral("RYSBefore"), QStringLiteral("前"), QRect(0, 0, 34, RowH));
-    RYSAfter
-        = addButton<QRadioButton>(GYShift, QStringLiteral("RYSAfter"), QStringLiteral("後"), QRect(36, 0, 34, RowH));
-    RYSBefore->setChecked(true);
-    addLabel(GDay, QStringLiteral("にずらす"), QRect(BoxCol + 164, Row3 + 3, 50, 15));
+    GYShift = addShiftChoice(GDay, QStringLiteral("GYShift"), QStringLiteral("RYSBefore"), QStringLiteral("RYSAfter"),
+        BoxCol + 86, RYSBefore, RYSAfter);
 
     // Display period, for every kind. Its title is a label over the frame.
     GDisplay = addGroup(this, QStringLiteral("GDisplay"), QRect(8, 216, GroupW, 72));
@@ -261,19 +265,10 @@ void TDetailDlg::createControls()
     LDisplay->setAutoFillBackground(true);
     LDisplay->raise();
 
-    OKBtn = new QPushButton(QStringLiteral("OK"), this);
-    OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    OKBtn->setGeometry(265, 302, 76, 25);
+    OKBtn = DialogForm::makeButton("OKBtn", QStringLiteral("OK"), QRect(265, 302, 76, 25), this);
     OKBtn->setDefault(true);
-    OKBtn->setAutoDefault(false);
-    CancelBtn = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
-    CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    CancelBtn->setGeometry(347, 302, 76, 25);
-    CancelBtn->setAutoDefault(false);
-    HelpBtn = new QPushButton(QStringLiteral("ヘルプ(&H)"), this);
-    HelpBtn->setObjectName(QStringLiteral("HelpBtn"));
-    HelpBtn->setGeometry(429, 302, 76, 25);
-    HelpBtn->setAutoDefault(false);
+    CancelBtn = DialogForm::makeButton("CancelBtn", QStringLiteral("ｷｬﾝｾﾙ"), QRect(347, 302, 76, 25), this);
+    HelpBtn = DialogForm::makeButton("HelpBtn", QStringLiteral("ヘルプ(&H)"), QRect(429, 302, 76, 25), this);
 }
 
 void TDetailDlg::connectHandlers()
@@ -343,8 +338,7 @@ void TDetailDlg::setTabOrderByPosition()
         order << box;
     order << CbYSHoli << RYSBefore << RYSAfter << EBefore << RAfterDay << EAfter << RAfterCheck << CbLDate << LDate
           << OKBtn << CancelBtn << HelpBtn;
-    for (qsizetype i = 1; i < order.size(); ++i)
-        QWidget::setTabOrder(order[i - 1], order[i]);
+    DialogForm::setTabChain(order);
 }
 
 void TDetailDlg::FormCreate()
