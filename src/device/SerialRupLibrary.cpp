@@ -113,6 +113,19 @@ struct SerialRupLibrary::Link
     }
 
     void cancel(quint8 reason) { send(makeFrame(LinkProtocol::Cancel, 0, QByteArray(1, char(reason))), nullptr); }
+
+    // Sends command `type` under a fresh sequence number and waits for its
+    // answer, a frame of one of `answers`.
+    Wait command(Frame &frame, char type, QByteArrayView payload, std::initializer_list<char> answers, int timeoutMs,
+        TransferProgress *progress);
+    // Starts a transfer with command `type`, which the device takes with
+    // `accepted` or turns down with Refuse. Gives 0 or the error code; a
+    // cancel by the user is told to the device.
+    qint32 startTransfer(
+        Frame &frame, char type, QByteArrayView payload, char accepted, int timeoutMs, TransferProgress *progress);
+    // Gives up a transfer whose wait failed, telling the device why; gives the
+    // error code.
+    qint32 abandon(Wait wait);
 };
 
 namespace {
@@ -166,12 +179,49 @@ qint32 transferFailure(Wait wait)
     return wait == Wait::Cancelled ? RupError::Cancelled : RupError::LinkBroken;
 }
 
-bool usableName(const QByteArray &name)
+// Error code of a transfer over a negotiated link or none, before anything
+// is sent; 0 if it may go ahead.
+qint32 argumentFailure(bool negotiated, const QByteArray &name)
 {
-    return name.size() <= MaxNameBytes && !name.contains('\0');
+    if (!negotiated)
+        return RupError::NotNegotiated;
+    return name.size() <= MaxNameBytes && !name.contains('\0') ? 0 : RupError::BadArgument;
+}
+
+int succeeded(qint32 *error)
+{
+    if (error)
+        *error = 0;
+    return 0;
 }
 
 } // namespace
+
+Wait SerialRupLibrary::Link::command(Frame &frame, char type, QByteArrayView payload,
+    std::initializer_list<char> answers, int timeoutMs, TransferProgress *progress)
+{
+    const quint8 seq = nextCommandSeq();
+    const Wait wait = send(makeFrame(type, seq, payload), progress);
+    return wait == Wait::Frame ? answer(frame, seq, answers, timeoutMs, progress) : wait;
+}
+
+qint32 SerialRupLibrary::Link::startTransfer(
+    Frame &frame, char type, QByteArrayView payload, char accepted, int timeoutMs, TransferProgress *progress)
+{
+    const Wait wait = command(frame, type, payload, {accepted, Refuse}, timeoutMs, progress);
+    if (wait != Wait::Frame) {
+        if (wait == Wait::Cancelled)
+            cancel(ReasonUserCancel);
+        return commandFailure(wait);
+    }
+    return frame.type == Refuse ? refusal(frame) : 0;
+}
+
+qint32 SerialRupLibrary::Link::abandon(Wait wait)
+{
+    cancel(wait == Wait::Cancelled ? ReasonUserCancel : ReasonRefused);
+    return transferFailure(wait);
+}
 
 SerialRupLibrary::SerialRupLibrary() = default;
 SerialRupLibrary::~SerialRupLibrary() = default;
@@ -226,20 +276,16 @@ int SerialRupLibrary::u_nego(quintptr, int port, int timeout, int speed, qint32 
         return fail(port, RupError::CannotOpenPort, error);
     link->port.clear();
 
-    const quint8 seq = nextCommandSeq();
     Frame frame;
-    Wait wait = link->send(makeFrame(Negotiate, seq, QByteArray {char(Version), char(speed)}), nullptr);
-    if (wait == Wait::Frame)
-        wait = link->answer(frame, seq, {Ack, Refuse}, timeoutMs(timeout), nullptr);
+    const Wait wait = link->command(
+        frame, Negotiate, QByteArray {char(Version), char(speed)}, {Ack, Refuse}, timeoutMs(timeout), nullptr);
     if (wait != Wait::Frame)
         return fail(port, commandFailure(wait), error);
     if (frame.type == Refuse)
         return fail(port, RupError::Refused, error);
 
     m_links[port] = std::move(link);
-    if (error)
-        *error = 0;
-    return 0;
+    return succeeded(error);
 }
 
 int SerialRupLibrary::u_download(quintptr window, int port, int timeout, int speed, const QString &deviceFileName,
@@ -247,11 +293,9 @@ int SerialRupLibrary::u_download(quintptr window, int port, int timeout, int spe
 {
     Q_UNUSED(speed);
     Link *link = openLink(port);
-    if (!link)
-        return fail(port, RupError::NotNegotiated, error);
     const QByteArray name = Cp932::encode(deviceFileName);
-    if (!usableName(name))
-        return fail(port, RupError::BadArgument, error);
+    if (const qint32 code = argumentFailure(link != nullptr, name))
+        return fail(port, code, error);
     QSaveFile out(localPath);
     if (!out.open(QIODevice::WriteOnly))
         return fail(port, RupError::LocalWrite, error);
@@ -262,18 +306,9 @@ int SerialRupLibrary::u_download(quintptr window, int port, int timeout, int spe
         = RuputerComUi::instance().createProgress(window, TRuputerCom::Direction::Receive, deviceFileName);
     TransferProgress *shown = progress.get();
 
-    const quint8 seq = nextCommandSeq();
     Frame frame;
-    Wait result = link->send(makeFrame(Get, seq, name), shown);
-    if (result == Wait::Frame)
-        result = link->answer(frame, seq, {Size, Refuse}, blockWait, shown);
-    if (result != Wait::Frame) {
-        if (result == Wait::Cancelled)
-            link->cancel(ReasonUserCancel);
-        return fail(port, commandFailure(result), error);
-    }
-    if (frame.type == Refuse)
-        return fail(port, refusal(frame), error);
+    if (const qint32 code = link->startTransfer(frame, Get, name, Size, blockWait, shown))
+        return fail(port, code, error);
     if (frame.payload.size() != 4)
         return fail(port, RupError::LinkBroken, error);
 
@@ -285,11 +320,9 @@ int SerialRupLibrary::u_download(quintptr window, int port, int timeout, int spe
     int damagedCount = 0;
     while (received < size) {
         bool damaged = false;
-        result = link->next(frame, damaged, blockWait, shown);
-        if (result != Wait::Frame) {
-            link->cancel(result == Wait::Cancelled ? ReasonUserCancel : ReasonRefused);
-            return fail(port, transferFailure(result), error);
-        }
+        Wait result = link->next(frame, damaged, blockWait, shown);
+        if (result != Wait::Frame)
+            return fail(port, link->abandon(result), error);
         if (damaged) {
             if (frame.type != Data)
                 continue;
@@ -329,9 +362,7 @@ int SerialRupLibrary::u_download(quintptr window, int port, int timeout, int spe
     }
     if (!out.commit())
         return fail(port, RupError::LocalWrite, error);
-    if (error)
-        *error = 0;
-    return 0;
+    return succeeded(error);
 }
 
 int SerialRupLibrary::u_upload(quintptr window, int port, int timeout, int speed, const QString &localPath,
@@ -339,11 +370,9 @@ int SerialRupLibrary::u_upload(quintptr window, int port, int timeout, int speed
 {
     Q_UNUSED(speed);
     Link *link = openLink(port);
-    if (!link)
-        return fail(port, RupError::NotNegotiated, error);
     const QByteArray name = Cp932::encode(deviceFileName);
-    if (!usableName(name))
-        return fail(port, RupError::BadArgument, error);
+    if (const qint32 code = argumentFailure(link != nullptr, name))
+        return fail(port, code, error);
     QFile in(localPath);
     if (!in.open(QIODevice::ReadOnly) || in.size() > qint64(0xFFFFFFFF))
         return fail(port, RupError::LocalRead, error);
@@ -359,18 +388,9 @@ int SerialRupLibrary::u_upload(quintptr window, int port, int timeout, int speed
     if (shown)
         shown->setTotal(data.size());
 
-    const quint8 seq = nextCommandSeq();
     Frame frame;
-    Wait result = link->send(makeFrame(Put, seq, le32(quint32(data.size())) + name), shown);
-    if (result == Wait::Frame)
-        result = link->answer(frame, seq, {Ack, Refuse}, wait, shown);
-    if (result != Wait::Frame) {
-        if (result == Wait::Cancelled)
-            link->cancel(ReasonUserCancel);
-        return fail(port, commandFailure(result), error);
-    }
-    if (frame.type == Refuse)
-        return fail(port, refusal(frame), error);
+    if (const qint32 code = link->startTransfer(frame, Put, le32(quint32(data.size())) + name, Ack, wait, shown))
+        return fail(port, code, error);
 
     qint64 sent = 0;
     quint8 block = 0;
@@ -384,15 +404,13 @@ int SerialRupLibrary::u_upload(quintptr window, int port, int timeout, int speed
                 return fail(port, RupError::Checksum, error);
             }
             ++tries;
-            result = link->send(makeFrame(Data, block, chunk), shown);
+            Wait result = link->send(makeFrame(Data, block, chunk), shown);
             if (result == Wait::Frame)
                 result = link->answer(frame, block, {Ack, Nak, Refuse}, blockWait, shown);
             if (result == Wait::Frame && frame.type == Refuse)
                 return fail(port, refusal(frame), error);
-            if (result != Wait::Frame) {
-                link->cancel(result == Wait::Cancelled ? ReasonUserCancel : ReasonRefused);
-                return fail(port, transferFailure(result), error);
-            }
+            if (result != Wait::Frame)
+                return fail(port, link->abandon(result), error);
             acknowledged = frame.type == Ack;
         }
         sent += chunk.size();
@@ -400,9 +418,7 @@ int SerialRupLibrary::u_upload(quintptr window, int port, int timeout, int speed
         if (shown)
             shown->setDone(sent);
     }
-    if (error)
-        *error = 0;
-    return 0;
+    return succeeded(error);
 }
 
 int SerialRupLibrary::u_end(quintptr, int port, int timeout, int speed, qint32 *error)
@@ -411,15 +427,10 @@ int SerialRupLibrary::u_end(quintptr, int port, int timeout, int speed, qint32 *
     Link *link = openLink(port);
     if (!link)
         return fail(port, RupError::NotNegotiated, error);
-    const quint8 seq = nextCommandSeq();
     Frame frame;
-    Wait wait = link->send(makeFrame(End, seq), nullptr);
-    if (wait == Wait::Frame)
-        wait = link->answer(frame, seq, {Ack}, timeoutMs(timeout), nullptr);
+    const Wait wait = link->command(frame, End, {}, {Ack}, timeoutMs(timeout), nullptr);
     m_links.erase(port);
     if (wait != Wait::Frame)
         return fail(port, commandFailure(wait), error);
-    if (error)
-        *error = 0;
-    return 0;
+    return succeeded(error);
 }
