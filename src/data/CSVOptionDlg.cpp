@@ -36,6 +36,25 @@ QComboBox *makeCombo(QWidget *parent, const char *name, const QStringList &items
     return combo;
 }
 
+// A character setting in its list, which names two characters: their item,
+// or the character itself for any other code.
+void showChar(QComboBox *combo, int code, int first, int second)
+{
+    if (code == first)
+        combo->setCurrentIndex(0);
+    else if (code == second)
+        combo->setCurrentIndex(1);
+    else
+        combo->setEditText(TCSVOptionDlg::CharText(code));
+}
+
+// The code of the character chosen or typed in such a list.
+int chosenChar(const QComboBox *combo, const QString &firstItem, int first, const QString &secondItem, int second)
+{
+    const QString text = combo->currentText();
+    return text == firstItem ? first : text == secondItem ? second : TCSVOptionDlg::CharCode(text);
+}
+
 } // namespace
 
 using namespace DialogForm;
@@ -129,21 +148,8 @@ void TCSVOptionDlg::FormCreate()
 {
     SettingsFile &ini = Settings();
 
-    const int comma = ini.readInteger(Section, QStringLiteral("CommaChar"), ',');
-    if (comma == ',')
-        CBCommaChar->setCurrentIndex(0);
-    else if (comma == '\t')
-        CBCommaChar->setCurrentIndex(1);
-    else
-        CBCommaChar->setEditText(CharText(comma));
-
-    const int quote = ini.readInteger(Section, QStringLiteral("QuoteChar"), '"');
-    if (quote == '"')
-        CBQuoteChar->setCurrentIndex(0);
-    else if (quote == '\'')
-        CBQuoteChar->setCurrentIndex(1);
-    else
-        CBQuoteChar->setEditText(CharText(quote));
+    showChar(CBCommaChar, ini.readInteger(Section, QStringLiteral("CommaChar"), ','), ',', '\t');
+    showChar(CBQuoteChar, ini.readInteger(Section, QStringLiteral("QuoteChar"), '"'), '"', '\'');
 
     const QString cr = ini.readString(Section, QStringLiteral("CRChar"), QStringLiteral("LF"));
     if (cr == QLatin1String("LF"))
@@ -160,17 +166,9 @@ void TCSVOptionDlg::OKBtnClick()
 {
     SettingsFile &ini = Settings();
 
-    const QString comma = CBCommaChar->currentText();
-    ini.writeInteger(Section, QStringLiteral("CommaChar"),
-        comma == Comma     ? ','
-            : comma == Tab ? '\t'
-                           : CharCode(comma));
-
-    const QString quote = CBQuoteChar->currentText();
-    ini.writeInteger(Section, QStringLiteral("QuoteChar"),
-        quote == DoubleQuote       ? '"'
-            : quote == SingleQuote ? '\''
-                                   : CharCode(quote));
+    ini.writeInteger(Section, QStringLiteral("CommaChar"), chosenChar(CBCommaChar, Comma, ',', Tab, '\t'));
+    ini.writeInteger(
+        Section, QStringLiteral("QuoteChar"), chosenChar(CBQuoteChar, DoubleQuote, '"', SingleQuote, '\''));
 
     const QString cr = CBCRChar->currentText();
     ini.writeString(Section, QStringLiteral("CRChar"), cr == LfItem ? QStringLiteral("LF") : cr);
