@@ -20,6 +20,9 @@ QDate DateValueToQDate(DateValue value)
 
 DateValue QDateToDateValue(QDate date)
 {
+    // An invalid date has no day number (Qt's stand-in would overflow).
+    if (!date.isValid())
+        return 0;
     return double(date.toJulianDay() - DateValueEpochJd);
 }
 

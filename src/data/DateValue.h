@@ -16,11 +16,12 @@ using DateValue = double;
 constexpr qint64 DateValueEpochJd = 2415019;
 
 QDate DateValueToQDate(DateValue value);
+// 0 for an invalid date.
 DateValue QDateToDateValue(QDate date);
 QDateTime DateValueToQDateTime(DateValue value);
 DateValue QDateTimeToDateValue(const QDateTime &dt);
 
-// Date value of a valid calendar date.
+// Date value of a valid calendar date; 0 for an invalid one.
 DateValue EncodeDate(int year, int month, int day);
 void DecodeDate(DateValue value, int &year, int &month, int &day);
 
