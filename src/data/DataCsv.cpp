@@ -96,25 +96,39 @@ public:
 
     bool atEnd() { return m_pos >= m_buffer.size() && !fill(); }
 
-    QByteArray readLine()
+    // The next line, without its end. The view is valid until the next call
+    // of readLine or atEnd: most lines are read in place, and only a line
+    // that crosses a block boundary is copied.
+    QByteArrayView readLine()
     {
-        QByteArray line;
+        m_carry.truncate(0);
+        bool carried = false;
         for (;;) {
             if (m_pos >= m_buffer.size() && !fill())
-                return line;
+                return carried ? QByteArrayView(m_carry) : QByteArrayView();
             const qsizetype cr = m_buffer.indexOf('\r', m_pos);
             if (cr < 0) {
-                line.append(QByteArrayView(m_buffer).sliced(m_pos));
+                m_carry.append(QByteArrayView(m_buffer).sliced(m_pos));
+                carried = true;
                 m_pos = m_buffer.size();
                 continue;
             }
-            line.append(QByteArrayView(m_buffer).sliced(m_pos, cr - m_pos));
+            const QByteArrayView rest = QByteArrayView(m_buffer).sliced(m_pos, cr - m_pos);
             m_pos = cr + 1;
-            if (m_pos < m_buffer.size() || fill()) {
-                if (m_buffer[m_pos] == '\n')
+            if (m_pos >= m_buffer.size()) {
+                // The LF that may follow lies in the next block, which
+                // replaces this one: keep the line first.
+                m_carry.append(rest);
+                if (fill() && m_buffer[m_pos] == '\n')
                     ++m_pos;
+                return m_carry;
             }
-            return line;
+            if (m_buffer[m_pos] == '\n')
+                ++m_pos;
+            if (!carried)
+                return rest;
+            m_carry.append(rest);
+            return m_carry;
         }
     }
 
@@ -144,6 +158,7 @@ private:
     QIODevice &m_device;
     QString m_path;
     QByteArray m_buffer;
+    QByteArray m_carry;
     qsizetype m_pos = 0;
     bool m_done = false;
 };
@@ -232,7 +247,7 @@ void TData::LoadCsv(const QString &path)
     qint64 lineNumber = 1;
     while (!reader.atEnd()) {
         ++lineNumber;
-        const QByteArray line = reader.readLine();
+        const QByteArrayView line = reader.readLine();
         TStringListEx::SplitCsvLine(fields, line, CommaChar, QuoteChar, crChar, SpaceQuote);
         // Missing trailing columns read as empty; columns beyond the last
         // are ignored.

@@ -359,6 +359,41 @@ private Q_SLOTS:
             (QStringList {bad.arg(3).arg(QString()), bad.arg(4).arg("x"), bad.arg(6).arg(QString())}));
     }
 
+    // The file is read in blocks of 1 MiB; a line end may fall on either
+    // side of a block boundary.
+    void linesAcrossReadBlocks_data()
+    {
+        QTest::addColumn<qsizetype>("crAt");
+        const qsizetype block = 1 << 20;
+        QTest::newRow("CR and LF end a block") << block - 2;
+        QTest::newRow("CR ends a block, LF starts the next") << block - 1;
+        QTest::newRow("CR starts a block") << block;
+        QTest::newRow("line spans the boundary") << block + 100;
+    }
+
+    void linesAcrossReadBlocks()
+    {
+        QFETCH(qsizetype, crAt);
+        QByteArray bytes = CsvHeader() + "\r\n";
+        const QByteArray filler = sj(QStringLiteral("f,,,,不定期\r\n"));
+        int fillers = 0;
+        for (; bytes.size() + filler.size() < crAt - 300; ++fillers)
+            bytes += filler;
+        const QByteArray tail = sj(QStringLiteral(",,,,不定期"));
+        const QByteArray title(crAt - bytes.size() - tail.size(), 'x');
+        bytes += title + tail + "\r\n" + sj(QStringLiteral("z,,,,不定期\r\n"));
+        QCOMPARE(bytes.indexOf('\r', crAt - 1), crAt);
+
+        ScriptedNotifier notifier;
+        TData data;
+        applySettings(data, ",\"n0"); // a stray LF would show in the next title
+        data.LoadFromFile(file("blocks.csv", bytes));
+        QCOMPARE(notifier.messages, QStringList());
+        QCOMPARE(data.count(), fillers + 2);
+        QCOMPARE(data.at(fillers)->Title, QString::fromLatin1(title));
+        QCOMPARE(data.at(fillers + 1)->Title, QStringLiteral("z"));
+    }
+
     void spaceQuoteOnSplitsWords()
     {
         ScriptedNotifier notifier;
