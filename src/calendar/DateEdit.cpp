@@ -79,10 +79,7 @@ std::optional<DateValue> TDateEdit::TryDate() const
     const int d = t.mid(8, 2).toInt(&okD);
     if (!okY || !okM || !okD)
         return std::nullopt;
-    const QDate date(y, m, d);
-    if (!date.isValid() || y < 1)
-        return std::nullopt;
-    return QDateToDateValue(date);
+    return TryEncodeDate(y, m, d);
 }
 
 DateValue TDateEdit::Date() const

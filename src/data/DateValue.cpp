@@ -84,6 +84,13 @@ DateValue EncodeDate(int year, int month, int day)
     return QDateToDateValue(QDate(year, month, day));
 }
 
+std::optional<DateValue> TryEncodeDate(int year, int month, int day)
+{
+    if (year < 1 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month))
+        return std::nullopt;
+    return EncodeDate(year, month, day);
+}
+
 void DecodeDate(DateValue value, int &year, int &month, int &day)
 {
     const double whole = std::trunc(value);
@@ -153,10 +160,10 @@ DateValue DosToDateTime(quint32 dos)
         return 0;
     const int year = int(dos >> 25) + 1980, month = int(dos >> 21 & 0x0F), dayOfMonth = int(dos >> 16 & 0x1F);
     const int hour = int(dos >> 11 & 0x1F), minute = int(dos >> 5 & 0x3F), second = int(dos & 0x1F) * 2;
-    if (month < 1 || month > 12 || dayOfMonth < 1 || dayOfMonth > DaysInMonth(year, month)
-        || !QTime::isValid(hour, minute, second))
+    const std::optional<DateValue> date = TryEncodeDate(year, month, dayOfMonth);
+    if (!date || !QTime::isValid(hour, minute, second))
         return 0;
-    const double day = EncodeDate(year, month, dayOfMonth);
+    const double day = *date;
     const double fraction = (hour * 3600 + minute * 60 + second) / 86400.0;
     return day >= 0 ? day + fraction : day - fraction;
 }
@@ -241,8 +248,5 @@ std::optional<DateValue> ParseDate(QStringView text)
         month = numbers[0];
         day = numbers[1];
     }
-    const QDate date(year, month, day);
-    if (year < 1 || !date.isValid())
-        return std::nullopt;
-    return QDateToDateValue(date);
+    return TryEncodeDate(year, month, day);
 }

@@ -23,6 +23,8 @@ DateValue QDateTimeToDateValue(const QDateTime &dt);
 
 // Date value of a valid calendar date; 0 for an invalid one.
 DateValue EncodeDate(int year, int month, int day);
+// Date value of a real date of year 1 or later; no value otherwise.
+std::optional<DateValue> TryEncodeDate(int year, int month, int day);
 void DecodeDate(DateValue value, int &year, int &month, int &day);
 
 // 30 for months 4, 6, 9, 11; 31 for the other months of 1..12; otherwise

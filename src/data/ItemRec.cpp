@@ -96,11 +96,8 @@ std::optional<DateValue> parseDate(const QString &text)
                 n[k] = n[k] * 10 + (c - u'0');
             }
         }
-        if (ok) {
-            if (n[0] < 1 || n[1] < 1 || n[1] > 12 || n[2] < 1 || n[2] > DaysInMonth(n[0], n[1]))
-                return std::nullopt;
-            return EncodeDate(n[0], n[1], n[2]);
-        }
+        if (ok)
+            return TryEncodeDate(n[0], n[1], n[2]);
     }
     return ParseDate(text);
 }
