@@ -15,11 +15,6 @@ namespace {
 
 constexpr char16_t NoChar = 0xFFFF;
 
-bool isTrailByte(int b)
-{
-    return b >= 0x40 && b <= 0xFC && b != 0x7F;
-}
-
 void writeArray(QByteArray &out, const char *decl, const std::vector<quint16> &values)
 {
     out += decl;
@@ -67,7 +62,7 @@ int main(int argc, char *argv[])
         if (!Cp932::isLeadByte(lead))
             continue;
         for (int trail = 0x40; trail <= 0xFC; ++trail) {
-            if (!isTrailByte(trail))
+            if (!Cp932::isTrailByte(trail))
                 continue;
             const char pair[2] = {char(lead), char(trail)};
             const QString s = dec.decode(QByteArrayView(pair, 2));

@@ -7,10 +7,7 @@
 
 namespace {
 
-inline bool isTrailByte(unsigned char b)
-{
-    return b >= 0x40 && b <= 0xFC && b != 0x7F;
-}
+using Cp932::isTrailByte;
 
 // Bytes of the character at `i`: 2 for a lead byte followed by a trail byte.
 // A lead byte without a trail byte counts alone, so the byte after it (a

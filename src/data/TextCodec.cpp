@@ -6,11 +6,6 @@ namespace {
 constexpr char16_t EscapeBase = 0xDC00; // U+DC80..U+DCFF hold raw bytes 0x80..0xFF
 constexpr char16_t NoChar = 0xFFFF;
 
-bool isTrailByte(unsigned char b)
-{
-    return b >= 0x40 && b <= 0xFC && b != 0x7F;
-}
-
 // SingleTable, DbcsTable and ReverseTable, made at build time from the
 // platform's converter (Cp932TableGen.cpp): per-character calls into the
 // converter would dominate loading large files, and building the tables at

@@ -20,6 +20,12 @@ constexpr bool isLeadByte(unsigned char b)
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
+// Byte that can follow a lead byte as the second byte of a character.
+constexpr bool isTrailByte(unsigned char b)
+{
+    return b >= 0x40 && b <= 0xFC && b != 0x7F;
+}
+
 QString decode(QByteArrayView bytes);
 // Appends the decoded `bytes` to `out` (reuses its capacity: bulk import).
 void decodeAppend(QString &out, QByteArrayView bytes);
