@@ -1,3 +1,4 @@
+#include "app/StartupWarmUp.h"
 #include "data/Notifier.h"
 #include "device/RuputerComWidgets.h"
 #include "ui/controls/AppStyle.h"
@@ -47,6 +48,8 @@ private:
 
 int main(int argc, char *argv[])
 {
+    PrepareStartupHeap();
+    StartupWarmUp warmUp;
     QApplication app(argc, argv);
     QApplication::setStyle(new TAppStyle);
     // The application title (message box captions). Set as the name, not as
@@ -55,6 +58,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral(TIDEMARK_VERSION));
 
     // Before any window asks for a Windows face.
+    warmUp.wait();
     InstallFontSubstitutes();
     // Menus and dialogs without a face of their own use the Japanese one too,
     // so Japanese text never waits for a fallback font search.
@@ -72,7 +76,10 @@ int main(int argc, char *argv[])
     const QStringList args = QApplication::arguments();
     TListForm form(args.size() > 1 ? args.at(1) : QString());
     // The window system wants the icon drawn at every size it lists.
-    new AfterFirstPaint(&form, [] { QApplication::setWindowIcon(AppIcon()); });
+    new AfterFirstPaint(&form, [] {
+        QApplication::setWindowIcon(AppIcon());
+        ReleaseStartupHeap();
+    });
     // TIDEMARK_EXIT_WHEN_SHOWN: once the main window has been painted, print
     // the steady-clock time in nanoseconds and quit (bench/startup.sh times
     // the start-up this way). Installed last, so it runs first.

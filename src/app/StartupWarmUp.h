@@ -1,0 +1,30 @@
+#pragma once
+
+#include <thread>
+
+// Start-up work that needs no application object, done on a second core
+// while the main thread connects to the display: reading the font
+// configuration, and mapping the code that the first paint runs through.
+// Page faults are what a cold start spends most of its time on.
+class StartupWarmUp
+{
+public:
+    StartupWarmUp();
+    ~StartupWarmUp();
+    StartupWarmUp(const StartupWarmUp &) = delete;
+    StartupWarmUp &operator=(const StartupWarmUp &) = delete;
+
+    // Waits until the work is done. Call before the first font is asked for,
+    // so that the font configuration is not read twice at the same time.
+    void wait();
+
+private:
+    std::thread m_thread;
+};
+
+// Grows the heap once by enough for the start-up and backs it with huge
+// pages, so that building the window does not take a page fault every few
+// allocations. ReleaseStartupHeap hands the heap back to the allocator's
+// usual policy once the window is on the screen.
+void PrepareStartupHeap();
+void ReleaseStartupHeap();
