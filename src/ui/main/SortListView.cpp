@@ -2,10 +2,13 @@
 
 #include "data/TextCodec.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QLocale>
+#include <QPainter>
 #include <QStyle>
 #include <QStyleOptionHeader>
+#include <QStyledItemDelegate>
 
 namespace {
 
@@ -107,12 +110,53 @@ protected:
     }
 };
 
+// Rows hold one line of plain text per cell. A cell whose text fits and that
+// is neither selected nor current is drawn here directly: the general
+// delegate lays its text out three times per paint, which is most of what
+// showing a full list costs. Other cells (highlight, focus frame, elided
+// text) are left to the style.
+class PlainRowDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        if (option.state & (QStyle::State_Selected | QStyle::State_HasFocus)) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        const QString text = index.data(Qt::DisplayRole).toString();
+        if (text.isEmpty())
+            return;
+        const QWidget *widget = option.widget;
+        const QStyle *style = widget ? widget->style() : QApplication::style();
+        // The margin the style gives item text on each side.
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+        const QRect rect = option.rect.adjusted(margin, 0, -margin, 0);
+        if (QFontMetricsF(option.font).horizontalAdvance(text) > rect.width()) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
+        }
+        const QPalette::ColorGroup group = !(option.state & QStyle::State_Enabled) ? QPalette::Disabled
+            : (option.state & QStyle::State_Active)                                 ? QPalette::Normal
+                                                                                    : QPalette::Inactive;
+        painter->save();
+        painter->setFont(option.font);
+        painter->setPen(option.palette.color(group, QPalette::Text));
+        const auto alignment = Qt::Alignment(index.data(Qt::TextAlignmentRole).toInt());
+        painter->drawText(rect, int(alignment) | Qt::TextSingleLine, text);
+        painter->restore();
+    }
+};
+
 } // namespace
 
 TSortListView::TSortListView(QWidget *parent)
     : QTreeWidget(parent)
 {
     setHeader(new PlainHeaderView(this));
+    setItemDelegate(new PlainRowDelegate(this));
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);

@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QLocale>
 #include <QSignalSpy>
+#include <QStyledItemDelegate>
 #include <QTest>
 
 // Rows named r0..r3; each column orders them differently, and the right-
@@ -201,6 +202,35 @@ private Q_SLOTS:
         // It is the width that fits the contents.
         m_list->resizeColumnToContents(3);
         QCOMPARE(m_list->columnWidth(3), fittedWidth);
+    }
+
+    void cellsLookAsTheStyleDrawsThem_data()
+    {
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<int>("selected");
+        QTest::newRow("enabled") << true << -1;
+        QTest::newRow("row selected") << true << 1;
+        QTest::newRow("disabled") << false << -1;
+    }
+
+    // The list draws plain cells itself, for speed; they must come out as
+    // the style draws them: margins, alignment, colours and elision.
+    void cellsLookAsTheStyleDrawsThem()
+    {
+        QFETCH(bool, enabled);
+        QFETCH(int, selected);
+        fill();
+        m_list->addRow()->setRow({QStringLiteral("列の幅には収まらないとても長いタイトル"),
+            {QStringLiteral("123456789巻"), QStringLiteral("不定期"), QStringLiteral("2026年12月08日"),
+                QStringLiteral("3日"), QStringLiteral("済まで"), QStringLiteral("2026/12/08")}});
+        m_list->setColumnWidth(3, 70);
+        m_list->setEnabled(enabled);
+        if (selected >= 0)
+            m_list->setSelectedRow(m_list->row(selected));
+        const QImage own = m_list->grab().toImage();
+        m_list->setItemDelegate(new QStyledItemDelegate(m_list));
+        const QImage styled = m_list->grab().toImage();
+        QCOMPARE(own, styled);
     }
 
 private:
