@@ -50,7 +50,7 @@ else
 fi
 
 python3 - "$runs" "$app" "$bare" "$work/items.tmd" "$platform" <<'PY'
-import statistics, subprocess, sys, time
+import random, statistics, subprocess, sys, time
 
 runs, app, bare, items, platform = int(sys.argv[1]), sys.argv[2], sys.argv[3], sys.argv[4], sys.argv[5]
 
@@ -72,13 +72,18 @@ def once(cmd):
 once([bare]); once([app, items])
 shown = {"bare": [], "tidemark": []}
 life = {"bare": [], "tidemark": []}
+# Each round runs both in a random order: a start measures differently
+# depending on which program ran just before it, so a fixed order would
+# favour one of them.
 for _ in range(runs):
-    for name, cmd in (("bare", [bare]), ("tidemark", [app, items])):
+    pair = [("bare", [bare]), ("tidemark", [app, items])]
+    random.shuffle(pair)
+    for name, cmd in pair:
         s, l = once(cmd)
         shown[name].append(s)
         life[name].append(l)
 med = {k: statistics.median(v) for k, v in shown.items()}
-print(f"platform: {platform}, runs: {runs}, interleaved")
+print(f"platform: {platform}, runs: {runs}, interleaved in random order")
 print("start to first paint:")
 print(f"  bare Qt window        median {med['bare']:7.1f} ms  (min {min(shown['bare']):.1f})")
 print(f"  tidemark, 200 items   median {med['tidemark']:7.1f} ms  (min {min(shown['tidemark']):.1f})")
