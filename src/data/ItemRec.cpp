@@ -249,8 +249,10 @@ namespace {
 #endif
 
 // Fixed-size blocks carved from 2 MiB chunks (huge pages where the system
-// offers them on request) with a free list. Chunks are kept for the life of
-// the program. Single-threaded, like everything that touches items.
+// offers them on request) with a free list. The first chunk is small and in
+// ordinary pages: a document of a few hundred items should not pay for
+// zeroing a whole huge page. Chunks are kept for the life of the program.
+// Single-threaded, like everything that touches items.
 class ItemPool
 {
 public:
@@ -283,9 +285,15 @@ private:
         Node *next;
     };
     static constexpr std::size_t ChunkSize = 2u << 20;
+    static constexpr std::size_t FirstChunkSize = 256u << 10;
 
     void newChunk()
     {
+        if (!m_next) {
+            m_next = static_cast<char *>(::operator new(FirstChunkSize));
+            m_end = m_next + FirstChunkSize / BlockSize * BlockSize;
+            return;
+        }
         char *chunk = nullptr;
 #ifdef Q_OS_LINUX
         // Twice the size, so that an aligned 2 MiB window fits.
