@@ -1,7 +1,11 @@
 #include "app/StartupWarmUp.h"
 
+#include <QBackingStore>
+#include <QImage>
+#include <QWidget>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <cstring>
@@ -10,11 +14,11 @@
 #include <dlfcn.h>
 #include <link.h>
 #include <sys/mman.h>
+#include <unistd.h>
 #endif
 
 #if defined(Q_OS_LINUX) && defined(__GLIBC__)
 #include <malloc.h>
-#include <unistd.h>
 #endif
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
@@ -34,6 +38,9 @@ namespace {
 
 #ifndef MADV_POPULATE_READ
 #define MADV_POPULATE_READ 22 // Linux 5.14
+#endif
+#ifndef MADV_POPULATE_WRITE
+#define MADV_POPULATE_WRITE 23
 #endif
 
 // The libraries whose code the first paint runs through.
@@ -100,12 +107,20 @@ std::array<void *, HugePage / Block + 1> filler{};
 
 #endif
 
+// The part of the heap reserve that the start-up is sure to use. The warm-up
+// thread has its pages zeroed (2 MiB at a time, which is slow here) while the
+// main thread is still waiting for the display.
+void *heapToPrepare = nullptr;
+size_t heapToPrepareSize = 0;
+
 } // namespace
 
 StartupWarmUp::StartupWarmUp()
 {
 #if defined(Q_OS_LINUX)
     m_thread = std::thread([] {
+        if (heapToPrepare)
+            madvise(heapToPrepare, heapToPrepareSize, MADV_POPULATE_WRITE);
         mapPaintLibraries();
         initFontConfig();
     });
@@ -143,6 +158,8 @@ void PrepareStartupHeap()
     if (to <= from)
         return;
     madvise(reinterpret_cast<void *>(from), to - from, MADV_HUGEPAGE);
+    heapToPrepare = reinterpret_cast<void *>(from);
+    heapToPrepareSize = std::min<size_t>(to - from, 2 * HugePage);
 
     for (void *&block : filler) {
         void *next = std::malloc(Block);
@@ -163,5 +180,27 @@ void ReleaseStartupHeap()
         block = nullptr;
     }
     mallopt(M_TOP_PAD, DefaultTopPad);
+#endif
+}
+
+void PrepareFirstPaint(QWidget &window)
+{
+#if defined(Q_OS_LINUX)
+    QBackingStore *store = window.backingStore();
+    if (!store)
+        return;
+    // The size the first paint asks for; resizing to it again later is free.
+    store->resize(window.size());
+    QPaintDevice *device = store->paintDevice();
+    if (!device || device->devType() != QInternal::Image)
+        return;
+    const auto *image = static_cast<const QImage *>(device);
+    const auto page = quintptr(sysconf(_SC_PAGESIZE));
+    const auto bits = quintptr(image->constBits());
+    const quintptr start = bits & ~(page - 1);
+    const quintptr end = (bits + quintptr(image->sizeInBytes()) + page - 1) & ~(page - 1);
+    madvise(reinterpret_cast<void *>(start), end - start, MADV_POPULATE_WRITE);
+#else
+    Q_UNUSED(window);
 #endif
 }

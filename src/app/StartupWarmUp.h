@@ -2,6 +2,8 @@
 
 #include <thread>
 
+class QWidget;
+
 // Start-up work that needs no application object, done on a second core
 // while the main thread connects to the display: reading the font
 // configuration, and mapping the code that the first paint runs through.
@@ -28,3 +30,8 @@ private:
 // usual policy once the window is on the screen.
 void PrepareStartupHeap();
 void ReleaseStartupHeap();
+
+// Has the pages of the shown window's backing store mapped in one call, so
+// that the first paint does not fault on each of them. Call right after
+// show(); does nothing where the backing store is not an image in memory.
+void PrepareFirstPaint(QWidget &window);

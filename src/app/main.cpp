@@ -91,6 +91,7 @@ int main(int argc, char *argv[])
             QCoreApplication::quit();
         });
     form.show();
+    PrepareFirstPaint(form);
     const int result = app.exec();
     Notifier::install(nullptr);
     return result;
