@@ -43,6 +43,15 @@ namespace {
 #define MADV_POPULATE_WRITE 23
 #endif
 
+// madvise over the whole pages that [start, end) touches.
+void adviseRange(quintptr start, quintptr end, int advice)
+{
+    const auto page = quintptr(sysconf(_SC_PAGESIZE));
+    start &= ~(page - 1);
+    end = (end + page - 1) & ~(page - 1);
+    madvise(reinterpret_cast<void *>(start), end - start, advice);
+}
+
 // The libraries whose code the first paint runs through.
 bool isPaintLibrary(const char *path)
 {
@@ -63,14 +72,12 @@ void mapPaintLibraries()
         [](dl_phdr_info *info, size_t, void *) -> int {
             if (!info->dlpi_name || !isPaintLibrary(info->dlpi_name))
                 return 0;
-            const auto page = quintptr(sysconf(_SC_PAGESIZE));
             for (int i = 0; i < info->dlpi_phnum; ++i) {
                 const ElfW(Phdr) &segment = info->dlpi_phdr[i];
                 if (segment.p_type != PT_LOAD || (segment.p_flags & PF_W))
                     continue;
-                const quintptr start = (info->dlpi_addr + segment.p_vaddr) & ~(page - 1);
-                const quintptr end = (info->dlpi_addr + segment.p_vaddr + segment.p_memsz + page - 1) & ~(page - 1);
-                madvise(reinterpret_cast<void *>(start), end - start, MADV_POPULATE_READ);
+                const quintptr start = info->dlpi_addr + segment.p_vaddr;
+                adviseRange(start, start + segment.p_memsz, MADV_POPULATE_READ);
             }
             return 0;
         },
@@ -105,13 +112,13 @@ constexpr size_t Block = 64 << 10;
 // start-up's allocations begin there. Never written, so never resident.
 std::array<void *, HugePage / Block + 1> filler{};
 
-#endif
-
-// The part of the heap reserve that the start-up is sure to use. The warm-up
+// The part of the reserve that the start-up is sure to use. The warm-up
 // thread has its pages zeroed (2 MiB at a time, which is slow here) while the
 // main thread is still waiting for the display.
-void *heapToPrepare = nullptr;
-size_t heapToPrepareSize = 0;
+quintptr heapToPrepare = 0;
+quintptr heapToPrepareEnd = 0;
+
+#endif
 
 } // namespace
 
@@ -119,8 +126,10 @@ StartupWarmUp::StartupWarmUp()
 {
 #if defined(Q_OS_LINUX)
     m_thread = std::thread([] {
+#ifdef TIDEMARK_STARTUP_HEAP
         if (heapToPrepare)
-            madvise(heapToPrepare, heapToPrepareSize, MADV_POPULATE_WRITE);
+            adviseRange(heapToPrepare, heapToPrepareEnd, MADV_POPULATE_WRITE);
+#endif
         mapPaintLibraries();
         initFontConfig();
     });
@@ -158,8 +167,8 @@ void PrepareStartupHeap()
     if (to <= from)
         return;
     madvise(reinterpret_cast<void *>(from), to - from, MADV_HUGEPAGE);
-    heapToPrepare = reinterpret_cast<void *>(from);
-    heapToPrepareSize = std::min<size_t>(to - from, 2 * HugePage);
+    heapToPrepare = from;
+    heapToPrepareEnd = std::min(to, from + 2 * HugePage);
 
     for (void *&block : filler) {
         void *next = std::malloc(Block);
@@ -195,11 +204,8 @@ void PrepareFirstPaint(QWidget &window)
     if (!device || device->devType() != QInternal::Image)
         return;
     const auto *image = static_cast<const QImage *>(device);
-    const auto page = quintptr(sysconf(_SC_PAGESIZE));
     const auto bits = quintptr(image->constBits());
-    const quintptr start = bits & ~(page - 1);
-    const quintptr end = (bits + quintptr(image->sizeInBytes()) + page - 1) & ~(page - 1);
-    madvise(reinterpret_cast<void *>(start), end - start, MADV_POPULATE_WRITE);
+    adviseRange(bits, bits + quintptr(image->sizeInBytes()), MADV_POPULATE_WRITE);
 #else
     Q_UNUSED(window);
 #endif
