@@ -5,6 +5,8 @@
 #include <QFontDatabase>
 #include <QStringList>
 
+#include <span>
+
 namespace {
 
 QString firstInstalled(const QStringList &candidates)
@@ -14,6 +16,20 @@ QString firstInstalled(const QStringList &candidates)
         if (families.contains(c, Qt::CaseInsensitive))
             return c;
     return candidates.isEmpty() ? QString() : candidates.first();
+}
+
+// Windows faces that stored settings and dialogs name, by the installed
+// family that stands in for them.
+const char16_t *const ProportionalFaces[] = {u"ＭＳ Ｐゴシック", u"MS PGothic",     u"ＭＳ Ｐ明朝", u"MS PMincho",
+                                             u"MS UI Gothic",   u"MS Sans Serif", u"System"};
+const char16_t *const MonospaceFaces[] = {u"ＭＳ ゴシック", u"MS Gothic", u"ＭＳ 明朝", u"MS Mincho"};
+
+bool listed(const QString &face, std::span<const char16_t *const> faces)
+{
+    for (const char16_t *name : faces)
+        if (face.compare(QStringView(name), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
 }
 
 } // namespace
@@ -38,12 +54,9 @@ void InstallFontSubstitutes()
 {
     const QString ui = JapaneseUiFamily();
     const QString fixed = JapaneseFixedFamily();
-    const char16_t *proportional[] = {u"ＭＳ Ｐゴシック", u"MS PGothic", u"ＭＳ Ｐ明朝", u"MS PMincho",
-                                       u"MS UI Gothic", u"MS Sans Serif", u"System"};
-    const char16_t *monospace[] = {u"ＭＳ ゴシック", u"MS Gothic", u"ＭＳ 明朝", u"MS Mincho"};
-    for (const char16_t *name : proportional)
+    for (const char16_t *name : ProportionalFaces)
         QFont::insertSubstitution(QString::fromUtf16(name), ui);
-    for (const char16_t *name : monospace)
+    for (const char16_t *name : MonospaceFaces)
         QFont::insertSubstitution(QString::fromUtf16(name), fixed);
 }
 
@@ -53,6 +66,16 @@ QFont WindowsFont(const QString &face, int height)
     // Windows heights are pixels; a positive height includes the internal
     // leading, which for these faces is about a fifth of the cell.
     font.setPixelSize(height < 0 ? -height : qMax(1, height * 4 / 5));
+    return font;
+}
+
+QFont DisplayFont(QFont font)
+{
+    const QString face = font.family();
+    if (listed(face, ProportionalFaces))
+        font.setFamilies({JapaneseUiFamily()});
+    else if (listed(face, MonospaceFaces))
+        font.setFamilies({JapaneseFixedFamily()});
     return font;
 }
 

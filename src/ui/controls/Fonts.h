@@ -18,6 +18,13 @@ QString JapaneseFixedFamily();
 // character height in pixels, a positive one the cell height.
 QFont WindowsFont(const QString &face, int height);
 
+// `font` with a Windows face replaced by the installed family that stands in
+// for it, for widgets that show text. Qt does not know a Windows face: asked
+// for one, it first runs a fallback search per script before it lands on the
+// substitute, which costs the main window milliseconds at start. Settings
+// keep the Windows face; only what is shown uses the installed family.
+QFont DisplayFont(QFont font);
+
 // Reads "FontName", "FontSize" and "FontStyle" of section "Option" into
 // `font`; missing keys keep the font's face and size, without bold or italic.
 void LoadFontSettings(QFont &font, const SettingsFile &settings);

@@ -71,7 +71,7 @@ void TListForm::FormCreate(const QString &argument)
 {
     InitSettings();
 
-    setFont(WindowsFont(QStringLiteral("ＭＳ Ｐゴシック"), -12));
+    setFont(DisplayFont(WindowsFont(QStringLiteral("ＭＳ Ｐゴシック"), -12)));
     resize(602, 372);
 
     DataList = new TSortListView(this);
@@ -105,7 +105,7 @@ void TListForm::FormCreate(const QString &argument)
 
     QFont listFont = DataList->font();
     LoadFontSettings(listFont);
-    DataList->setFont(listFont);
+    DataList->setFont(DisplayFont(listFont));
     ApplyOptions();
     SetFileName(NewFileName);
     Data = new TData;

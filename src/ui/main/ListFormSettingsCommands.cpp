@@ -4,6 +4,7 @@
 // ApplyOptions); the device-side settings mark the document modified.
 #include "device/RupOptionDlg.h"
 #include "settings/OptionDlg.h"
+#include "ui/controls/Fonts.h"
 #include "ui/main/ListForm.h"
 #include "ui/main/SortListView.h"
 
@@ -21,6 +22,6 @@ void TListForm::OptionExecute()
         return;
     QFont font = DataList->font();
     LoadFontSettings(font);
-    DataList->setFont(font);
+    DataList->setFont(DisplayFont(font));
     ApplyOptions();
 }

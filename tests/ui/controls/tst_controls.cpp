@@ -2,6 +2,7 @@
 #include "ui/controls/AboutBox.h"
 #include "ui/controls/CheckBoxEx.h"
 #include "ui/controls/EditEx.h"
+#include "ui/controls/Fonts.h"
 #include "ui/controls/HelpWindow.h"
 #include "ui/controls/Icons.h"
 #include "ui/controls/MessageBoxNotifier.h"
@@ -11,6 +12,8 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFile>
+#include <QFontDatabase>
+#include <QGlyphRun>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -19,6 +22,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTextLayout>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -48,6 +52,7 @@ private Q_SLOTS:
     {
         Notifier::install(&m_notifier);
         InstallHelp(m_notifier);
+        InstallFontSubstitutes();
     }
 
     void cleanupTestCase() { Notifier::install(nullptr); }
@@ -329,6 +334,43 @@ private Q_SLOTS:
         QVERIFY(ToolIcon(QStringLiteral("Nothing")).isNull());
         for (int size : {16, 32, 48, 64})
             QVERIFY(AppIcon().availableSizes().contains(QSize(size, size)));
+    }
+
+    void displayFont_data()
+    {
+        QTest::addColumn<QString>("face");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("proportional") << QStringLiteral("ＭＳ Ｐゴシック") << JapaneseUiFamily();
+        QTest::newRow("latin name") << QStringLiteral("MS PGothic") << JapaneseUiFamily();
+        QTest::newRow("fixed") << QStringLiteral("ＭＳ ゴシック") << JapaneseFixedFamily();
+        QTest::newRow("mincho") << QStringLiteral("ＭＳ 明朝") << JapaneseFixedFamily();
+        QTest::newRow("installed face") << QStringLiteral("DejaVu Sans") << QStringLiteral("DejaVu Sans");
+    }
+
+    void displayFont()
+    {
+        QFETCH(QString, face);
+        QFETCH(QString, shown);
+        QFont font = WindowsFont(face, -12);
+        font.setBold(true);
+        font.setItalic(true);
+        const QFont display = DisplayFont(font);
+        QCOMPARE(font.family(), face); // what settings store stays the Windows face
+        QCOMPARE(display.families(), QStringList{shown});
+        QCOMPARE(display.pixelSize(), 12);
+        QVERIFY(display.bold());
+        QVERIFY(display.italic());
+        // Shown in a family Qt knows, so it never searches for a stand-in.
+        QVERIFY(QFontDatabase::families().contains(shown, Qt::CaseInsensitive));
+        // Characters of CP932 that the family lacks still come from another
+        // font ("≒" is not in Noto Sans CJK JP), not as a missing glyph.
+        QTextLayout layout(QStringLiteral("≒"), display);
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        const QList<QGlyphRun> runs = layout.glyphRuns();
+        QCOMPARE(runs.size(), 1);
+        QVERIFY(runs.first().glyphIndexes().value(0) != 0);
     }
 
     void fileDialogFilters_data()

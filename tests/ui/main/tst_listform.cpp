@@ -665,7 +665,8 @@ private Q_SLOTS:
         const QFont font = f->DataList->font();
         QCOMPARE(font.bold(), bold);
         QCOMPARE(font.italic(), italic);
-        QCOMPARE(font.family(), QStringLiteral("ＭＳ ゴシック"));
+        // The stored Windows face is shown in the family installed for it.
+        QCOMPARE(font.family(), JapaneseFixedFamily());
         QCOMPARE(font.pointSize(), 11);
         QVERIFY(!font.underline());
 
@@ -767,7 +768,9 @@ private Q_SLOTS:
         });
         f->Option->trigger();
         QVERIFY(!f->ToolBar->isVisible());
-        QCOMPARE(f->DataList->font().family(), QStringLiteral("ＭＳ ゴシック"));
+        QCOMPARE(f->DataList->font().family(), JapaneseFixedFamily());
+        QCOMPARE(Settings().readString(QStringLiteral("Option"), QStringLiteral("FontName"), QString()),
+            QStringLiteral("ＭＳ ゴシック"));
         QCOMPARE(f->DataList->font().pointSize(), 14);
         QVERIFY(f->DataList->font().bold());
         QVERIFY(!f->Modified);
