@@ -9,6 +9,9 @@
 #include <QStyle>
 #include <QStyleOptionHeader>
 #include <QStyledItemDelegate>
+#include <QTextLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -134,18 +137,44 @@ public:
         // The margin the style gives item text on each side.
         const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
         const QRect rect = option.rect.adjusted(margin, 0, -margin, 0);
-        if (QFontMetricsF(option.font).horizontalAdvance(text) > rect.width()) {
+        // Laid out once, both to see whether it fits and to draw it, where
+        // measuring and then drawText would shape the text twice. Placed as
+        // drawText places a single line; other texts go the general way.
+        const bool plain = option.direction == Qt::LeftToRight && painter->layoutDirection() == Qt::LeftToRight
+            && std::none_of(text.cbegin(), text.cend(), [](QChar c) {
+                   return c == u'\n' || c == u'\r' || c == u'\t' || c == QChar(0x9c);
+               });
+        QTextLayout layout(text, option.font);
+        QTextLine line;
+        if (plain) {
+            layout.setCacheEnabled(true);
+            layout.beginLayout();
+            line = layout.createLine();
+            line.setLineWidth(0x01000000);
+            line.setPosition(QPointF(0, 0));
+            layout.endLayout();
+        }
+        if (!plain || layout.lineCount() != 1 || line.naturalTextWidth() > rect.width()) {
             QStyledItemDelegate::paint(painter, option, index);
             return;
         }
         const QPalette::ColorGroup group = !(option.state & QStyle::State_Enabled) ? QPalette::Disabled
             : (option.state & QStyle::State_Active)                                 ? QPalette::Normal
                                                                                     : QPalette::Inactive;
-        painter->save();
-        painter->setFont(option.font);
-        painter->setPen(option.palette.color(group, QPalette::Text));
         const auto alignment = Qt::Alignment(index.data(Qt::TextAlignmentRole).toInt());
-        painter->drawText(rect, int(alignment) | Qt::TextSingleLine, text);
+        qreal x = rect.x();
+        if (alignment & Qt::AlignRight)
+            x += rect.width() - line.horizontalAdvance();
+        else if (alignment & Qt::AlignHCenter)
+            x += (rect.width() - line.horizontalAdvance()) / 2;
+        qreal y = rect.y();
+        if (alignment & Qt::AlignBottom)
+            y += rect.height() - line.height();
+        else if (alignment & Qt::AlignVCenter)
+            y -= qRound(-(rect.height() - line.height()) / 2);
+        painter->save();
+        painter->setPen(option.palette.color(group, QPalette::Text));
+        line.draw(painter, QPointF(x, y));
         painter->restore();
     }
 };
