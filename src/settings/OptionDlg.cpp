@@ -234,10 +234,11 @@ void TOptionDlg::FormCreate()
     ERupFile->setText(ini.readString(Section, QStringLiteral("RupFile"), QString()));
     CBRupAutoOpen->setChecked(ini.readBool(Section, QStringLiteral("RupAutoOpen"), false));
 
+    // Without "FontName" the sample's own face counts: the dialogs' face.
     QFont font = FontSample->font();
+    font.setFamily(QString::fromUtf16(DialogForm::Face));
     LoadFontSettings(font, Settings());
-    FontSample->setFont(font);
-    ShowFontSample();
+    ShowFontSample(font);
 
     RGToolBtn->setItemIndex(ini.readInteger(Section, QStringLiteral("ToolBtn"), 1));
     FontSample->setAutoFillBackground(true);
@@ -268,9 +269,11 @@ void TOptionDlg::FontBtnClick()
 
 void TOptionDlg::ShowFontSample(const std::optional<QFont> &font)
 {
-    if (font)
-        FontSample->setFont(*font);
-    FontSample->setText(FontCaption(FontSample->font()));
+    if (font) {
+        m_font = *font;
+        FontSample->setFont(DisplayFont(m_font));
+    }
+    FontSample->setText(FontCaption(m_font));
 }
 
 QString TOptionDlg::FontCaption(const QFont &font)
@@ -297,7 +300,7 @@ QString TOptionDlg::FontStyleText(const QFont &font)
 void TOptionDlg::OKBtnClick()
 {
     SettingsFile &ini = Settings();
-    const QFont font = FontSample->font();
+    const QFont &font = m_font;
     ini.writeInteger(Section, QStringLiteral("Dock"), CBDock->currentIndex());
     ini.writeInteger(Section, QStringLiteral("IrDA"), CBIrDA->currentIndex());
     ini.writeBool(Section, QStringLiteral("DefaultPort"), RBDock->isChecked());

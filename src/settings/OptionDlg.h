@@ -67,4 +67,7 @@ private:
     QPushButton *CancelBtn;
     QPushButton *HelpBtn;
     QFontDialog *FontDialog;
+    // The list font as the settings hold it: its face may be a Windows one,
+    // which the sample shows in the installed family standing in for it.
+    QFont m_font;
 };

@@ -1,3 +1,4 @@
+#include "FontChecks.h"
 #include "ScriptedNotifier.h"
 #include "TestEnvironment.h"
 #include "settings/AppSettings.h"
@@ -79,6 +80,8 @@ private Q_SLOTS:
         QVERIFY(!child<QCheckBox>(dlg, "CBRupAutoOpen")->isChecked());
         QCOMPARE(child<TRadioGroup>(dlg, "RGToolBtn")->ItemIndex(), 1);
         QCOMPARE(sample(dlg), QStringLiteral("ＭＳ Ｐゴシック 9p"));
+        // The stored face is shown in the installed family that stands in for it.
+        QCOMPARE(UninstalledFamilies(dlg), QStringList());
         ok(dlg);
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QCOMPARE(optionSection(),

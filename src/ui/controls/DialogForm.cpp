@@ -35,7 +35,7 @@ void setUpFixedDialog(
     SetHelpContext(dialog, helpContext);
     dialog->setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
         | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    dialog->setFont(WindowsFont(QStringLiteral("ＭＳ Ｐゴシック"), -12));
+    dialog->setFont(WindowsFont(QString::fromUtf16(Face), -12));
     dialog->setFixedSize(width, height);
 }
 

@@ -18,6 +18,9 @@ class TSaveWindowPos;
 // which place every control at its designed position.
 namespace DialogForm {
 
+// The face the dialogs are designed in, as settings name it.
+inline const char16_t Face[] = u"ＭＳ Ｐゴシック";
+
 // Name, caption, help context, frame (no resizing, no context-help button),
 // the dialogs' face and the fixed client size.
 void setUpFixedDialog(

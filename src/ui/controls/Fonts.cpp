@@ -66,7 +66,7 @@ QFont WindowsFont(const QString &face, int height)
     // Windows heights are pixels; a positive height includes the internal
     // leading, which for these faces is about a fifth of the cell.
     font.setPixelSize(height < 0 ? -height : qMax(1, height * 4 / 5));
-    return font;
+    return DisplayFont(font);
 }
 
 QFont DisplayFont(QFont font)

@@ -14,8 +14,10 @@ void InstallFontSubstitutes();
 QString JapaneseUiFamily();
 QString JapaneseFixedFamily();
 
-// A font of `face` with a Windows-style height: a negative height is the
-// character height in pixels, a positive one the cell height.
+// A font for showing text in `face` with a Windows-style height: a negative
+// height is the character height in pixels, a positive one the cell height.
+// A Windows face comes back as the installed family that stands in for it
+// (DisplayFont).
 QFont WindowsFont(const QString &face, int height);
 
 // `font` with a Windows face replaced by the installed family that stands in

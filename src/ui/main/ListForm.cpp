@@ -71,7 +71,7 @@ void TListForm::FormCreate(const QString &argument)
 {
     InitSettings();
 
-    setFont(DisplayFont(WindowsFont(QStringLiteral("ＭＳ Ｐゴシック"), -12)));
+    setFont(WindowsFont(QStringLiteral("ＭＳ Ｐゴシック"), -12));
     resize(602, 372);
 
     DataList = new TSortListView(this);

@@ -1,3 +1,4 @@
+#include "FontChecks.h"
 #include "ScriptedNotifier.h"
 #include "ScriptedRupLibrary.h"
 #include "TestEnvironment.h"
@@ -216,6 +217,8 @@ private Q_SLOTS:
         QVERIFY(!f->Modified);
         QVERIFY(!f->Save->isEnabled());
         QVERIFY(f->SaveAs->isEnabled());
+        // The window, its menus and its About box ask only for installed fonts.
+        QCOMPARE(UninstalledFamilies(*f), QStringList());
 
         // A relative argument names the same file in full.
         const QString old = QDir::currentPath();
