@@ -57,7 +57,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Tidemark"));
     QApplication::setApplicationVersion(QStringLiteral(TIDEMARK_VERSION));
 
-    // Before any window asks for a Windows face.
+    // Before the first font: the warm-up thread reads the font configuration.
     warmUp.wait();
     InstallFontSubstitutes();
     // Menus and dialogs without a face of their own use the Japanese one too,

@@ -6,8 +6,10 @@
 class SettingsFile;
 
 // Windows face names that stored settings and dialogs use ("ＭＳ Ｐゴシック",
-// "ＭＳ ゴシック", ...) do not exist here. They are mapped once, at start, to an
-// installed Japanese family, so Qt never scans every font for a missing one.
+// "ＭＳ ゴシック", ...) do not exist here. Installed once, at start, as Qt
+// substitutes for an installed Japanese family: a Windows face that reaches Qt
+// as it stands still shows in it. What the program shows goes through
+// DisplayFont, which skips Qt's search for the substitute.
 void InstallFontSubstitutes();
 
 // The installed family for the proportional and the fixed Japanese face.

@@ -144,17 +144,18 @@ public:
             && std::none_of(text.cbegin(), text.cend(), [](QChar c) {
                    return c == u'\n' || c == u'\r' || c == u'\t' || c == QChar(0x9c);
                });
-        QTextLayout layout(text, option.font);
-        QTextLine line;
-        if (plain) {
-            layout.setCacheEnabled(true);
-            layout.beginLayout();
-            line = layout.createLine();
-            line.setLineWidth(0x01000000);
-            line.setPosition(QPointF(0, 0));
-            layout.endLayout();
+        if (!plain) {
+            QStyledItemDelegate::paint(painter, option, index);
+            return;
         }
-        if (!plain || layout.lineCount() != 1 || line.naturalTextWidth() > rect.width()) {
+        QTextLayout layout(text, option.font);
+        layout.setCacheEnabled(true);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        line.setLineWidth(0x01000000);
+        line.setPosition(QPointF(0, 0));
+        layout.endLayout();
+        if (line.naturalTextWidth() > rect.width()) {
             QStyledItemDelegate::paint(painter, option, index);
             return;
         }
