@@ -114,6 +114,8 @@ THelpWindow::THelpWindow(QWidget *parent)
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(QStringLiteral("Tidemark ヘルプ"));
     setAttribute(Qt::WA_DeleteOnClose);
+    // The program ends when the main window closes, help open or not.
+    setAttribute(Qt::WA_QuitOnClose, false);
 
     auto *contents = new QPushButton(QStringLiteral("目次(&C)"), this);
     contents->setObjectName(QStringLiteral("ContentsBtn"));

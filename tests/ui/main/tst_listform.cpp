@@ -281,6 +281,26 @@ private Q_SLOTS:
         QCOMPARE(about, (QStringList {QStringLiteral("Tidemark"), QStringLiteral("Version 2.10")}));
     }
 
+    // The program ends with its main window, even while help is open.
+    void closingMainWindowEndsProgram()
+    {
+        TListForm *f = makeForm();
+        f->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f));
+        bool timedOut = false;
+        QTimer::singleShot(0, f, [f] {
+            THelpWindow::ShowHelp(3010);
+            f->close();
+        });
+        QTimer::singleShot(5000, qApp, [&timedOut] {
+            timedOut = true;
+            QCoreApplication::quit();
+        });
+        QCoreApplication::exec();
+        QVERIFY(!timedOut);
+        delete THelpWindow::instance();
+    }
+
     void titleAndEnabledRules_data()
     {
         QTest::addColumn<QString>("file");
