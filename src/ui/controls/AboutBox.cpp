@@ -90,5 +90,5 @@ bool TAboutBoxDlg::Execute()
 
 QString TidemarkAuthorLine()
 {
-    return QStringLiteral("Copyright © 2026 Tidemark 開発チーム");
+    return QStringLiteral("Copyright (C) 2026 Tidemark 開発チーム");
 }

@@ -15,6 +15,7 @@ TOpenDialogEx::TOpenDialogEx(QWidget *parent)
     // Only Qt's own dialog lets a button be placed among its controls.
     setOption(QFileDialog::DontUseNativeDialog, true);
     setOption(QFileDialog::DontConfirmOverwrite, true);
+    setOption(QFileDialog::HideNameFilterDetails, true);
     setFileMode(QFileDialog::AnyFile);
     setAcceptMode(QFileDialog::AcceptOpen);
 
@@ -51,18 +52,20 @@ void TOpenDialogEx::setButtonCaption(const QString &caption)
 
 QStringList TOpenDialogEx::convertFilter(const QString &filter)
 {
+    // Qt matches the patterns in the last parentheses and, with the details
+    // hidden, shows what stands before them: the description as given.
+    // "*.*" means every file here, as it does on Windows, not only names
+    // with a dot.
     QStringList result;
     const QStringList parts = filter.split(u'|');
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString description = parts.at(i).trimmed();
-        const QString raw = parts.at(i + 1).trimmed();
-        QString patterns = raw;
-        patterns.replace(u';', u' ');
-        // Qt reads the patterns from the parentheses at the end.
-        for (const QString &suffix : {QStringLiteral("(%1)").arg(raw), QStringLiteral("(%1)").arg(patterns)})
-            if (description.endsWith(suffix))
-                description = description.chopped(suffix.size()).trimmed();
-        result << QStringLiteral("%1 (%2)").arg(description, patterns);
+        QStringList patterns = parts.at(i + 1).split(u';', Qt::SkipEmptyParts);
+        for (QString &p : patterns) {
+            p = p.trimmed();
+            if (p == u"*.*")
+                p = QStringLiteral("*");
+        }
+        result << QStringLiteral("%1 (%2)").arg(parts.at(i).trimmed(), patterns.join(u' '));
     }
     return result;
 }
@@ -74,7 +77,15 @@ void TOpenDialogEx::setFilter(const QString &filter)
 
 int TOpenDialogEx::FilterIndex() const
 {
-    return int(nameFilters().indexOf(selectedNameFilter())) + 1;
+    const QString selected = selectedNameFilter();
+    const QStringList filters = nameFilters();
+    for (qsizetype i = 0; i < filters.size(); ++i) {
+        const QString &f = filters.at(i);
+        // With the details hidden, Qt names the filter by its description.
+        if (f == selected || f.left(f.lastIndexOf(u'(')).simplified() == selected)
+            return int(i) + 1;
+    }
+    return 0;
 }
 
 void TOpenDialogEx::setFilterIndex(int index)
@@ -94,13 +105,16 @@ void TOpenDialogEx::setFileName(const QString &name)
     m_fileName = name;
     if (name.contains(u'*') || name.contains(u'?')) {
         // A pattern preset picks the filter that has it.
+        const QString pattern = name == u"*.*" ? QStringLiteral("*") : name;
         const QStringList filters = nameFilters();
-        for (const QString &f : filters)
-            if (f.contains(QStringLiteral("(%1)").arg(name)) || f.contains(u' ' + name + u')')
-                || f.contains(u'(' + name + u' ')) {
+        for (const QString &f : filters) {
+            const qsizetype open = f.lastIndexOf(u'(');
+            if (open >= 0 && f.endsWith(u')')
+                && f.sliced(open + 1, f.size() - open - 2).split(u' ').contains(pattern)) {
                 selectNameFilter(f);
                 break;
             }
+        }
         return;
     }
     if (!name.isEmpty())

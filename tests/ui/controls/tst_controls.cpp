@@ -1,4 +1,5 @@
 #include "data/Notifier.h"
+#include "data/TextCodec.h"
 #include "ui/controls/AboutBox.h"
 #include "ui/controls/CheckBoxEx.h"
 #include "ui/controls/EditEx.h"
@@ -10,11 +11,13 @@
 #include "ui/controls/UpDown.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QFontDatabase>
 #include <QGlyphRun>
 #include <QLabel>
+#include <QListView>
 #include <QMenu>
 #include <QPushButton>
 #include <QSet>
@@ -356,8 +359,8 @@ private Q_SLOTS:
         font.setBold(true);
         font.setItalic(true);
         const QFont display = DisplayFont(font);
-        QCOMPARE(display.families(), QStringList{shown});
-        QCOMPARE(WindowsFont(face, -12).families(), QStringList{shown});
+        QCOMPARE(display.families(), QStringList {shown});
+        QCOMPARE(WindowsFont(face, -12).families(), QStringList {shown});
         QCOMPARE(display.pixelSize(), 12);
         QVERIFY(display.bold());
         QVERIFY(display.italic());
@@ -382,10 +385,11 @@ private Q_SLOTS:
             QTest::newRow(name) << filter << expected;
         };
         row("item file filter", ItemFilter,
-            {QStringLiteral("Tidemarkﾌｧｲﾙ (*.tmd)"), QStringLiteral("CSV形式ﾌｧｲﾙ (*.csv)"),
-                QStringLiteral("すべてのﾌｧｲﾙ (*.*)")});
+            {QStringLiteral("Tidemarkﾌｧｲﾙ (*.tmd) (*.tmd)"), QStringLiteral("CSV形式ﾌｧｲﾙ (*.csv) (*.csv)"),
+                QStringLiteral("すべてのﾌｧｲﾙ (*.*) (*)")});
         row("description without patterns", "Text|*.txt", {"Text (*.txt)"});
-        row("several patterns", "Images (*.png;*.bmp)|*.png;*.bmp", {"Images (*.png *.bmp)"});
+        row("several patterns", "Images|*.png;*.bmp", {"Images (*.png *.bmp)"});
+        row("all files among others", "Any|*.a;*.*", {"Any (*.a *)"});
         row("odd part dropped", "A|*.a|B", {"A (*.a)"});
         row("empty", "", {});
     }
@@ -403,7 +407,7 @@ private Q_SLOTS:
         dialog.setFilter(ItemFilter);
         QCOMPARE(dialog.FilterIndex(), 1);
         dialog.setFilterIndex(2);
-        QCOMPARE(dialog.selectedNameFilter(), QStringLiteral("CSV形式ﾌｧｲﾙ (*.csv)"));
+        QCOMPARE(dialog.FilterIndex(), 2);
         dialog.setFilterIndex(9);
         QCOMPARE(dialog.FilterIndex(), 2);
         // A pattern as the file name selects its filter and is not kept as a name.
@@ -411,6 +415,8 @@ private Q_SLOTS:
         QCOMPARE(dialog.FilterIndex(), 1);
         dialog.setFileName(QStringLiteral("*.csv"));
         QCOMPARE(dialog.FilterIndex(), 2);
+        dialog.setFileName(QStringLiteral("*.*"));
+        QCOMPARE(dialog.FilterIndex(), 3);
         auto *edit = dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
         QVERIFY(edit);
         QVERIFY(!edit->text().contains(u'*'));
@@ -458,6 +464,43 @@ private Q_SLOTS:
         QCOMPARE(senders, (QList<QObject *> {&dialog, &dialog}));
         QVERIFY(visibleInHandler);
         QVERIFY(stillOpen);
+    }
+
+    // The user sees each description as the program words it, and "*.*"
+    // lists every file, with a dot in its name or not.
+    void fileDialogShowsEveryFileForAll()
+    {
+        QTemporaryDir dir;
+        for (const char *name : {"a.tmd", "b.csv", "TODO"}) {
+            QFile file(dir.filePath(QString::fromLatin1(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        TOpenDialogEx dialog;
+        dialog.setFilter(ItemFilter);
+        dialog.setDirectory(dir.path());
+        auto *types = dialog.findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+        QVERIFY(types);
+        QStringList shown;
+        for (int i = 0; i < types->count(); ++i)
+            shown << types->itemText(i);
+        QCOMPARE(shown,
+            (QStringList {QStringLiteral("Tidemarkﾌｧｲﾙ (*.tmd)"), QStringLiteral("CSV形式ﾌｧｲﾙ (*.csv)"),
+                QStringLiteral("すべてのﾌｧｲﾙ (*.*)")}));
+
+        auto *view = dialog.findChild<QListView *>(QStringLiteral("listView"));
+        QVERIFY(view);
+        auto listed = [view] {
+            QStringList names;
+            const QModelIndex root = view->rootIndex();
+            for (int row = 0; row < view->model()->rowCount(root); ++row)
+                names << view->model()->index(row, 0, root).data().toString();
+            names.sort();
+            return names;
+        };
+        QTRY_COMPARE(listed(), QStringList {QStringLiteral("a.tmd")});
+        dialog.setFilterIndex(3);
+        QTRY_COMPARE(
+            listed(), (QStringList {QStringLiteral("TODO"), QStringLiteral("a.tmd"), QStringLiteral("b.csv")}));
     }
 
     void fileDialogExecute()
@@ -517,6 +560,8 @@ private Q_SLOTS:
             (QStringList {
                 QStringLiteral("Tidemark"), QStringLiteral("Version 2.10"), TidemarkAuthorLine(), QString()}));
         QVERIFY(!TidemarkAuthorLine().isEmpty());
+        // Every caption can be written in the files' code page.
+        QVERIFY(Cp932::canEncode(TidemarkAuthorLine()));
         QVERIFY(hasIcon);
         // Without a product name the application's title is shown; Escape gives false.
         QApplication::setApplicationDisplayName(QStringLiteral("Tidemark"));
