@@ -56,9 +56,19 @@ public:
 
     // Assigning these stores the value only; the next sort uses it.
     int SortColumn() const { return m_sortColumn; }
-    void setSortColumn(int column) { m_sortColumn = column; }
+    // The setters only mark the header; the rows keep their order until the
+    // next sort.
+    void setSortColumn(int column)
+    {
+        m_sortColumn = column;
+        showSortIndicator();
+    }
     TSortMode SortMode() const { return m_sortMode; }
-    void setSortMode(TSortMode mode) { m_sortMode = mode; }
+    void setSortMode(TSortMode mode)
+    {
+        m_sortMode = mode;
+        showSortIndicator();
+    }
     bool ColumnClickAutoSort() const { return m_autoSort; }
     void setColumnClickAutoSort(bool on) { m_autoSort = on; }
 
@@ -106,7 +116,7 @@ protected:
 private:
     int compareAscending(const TSortListItem *row1, const TSortListItem *row2) const;
     int sortModeValue() const { return int(m_sortMode); }
-    void setSortModeValue(int mode) { m_sortMode = mode == smDescending ? smDescending : smAscending; }
+    void setSortModeValue(int mode) { setSortMode(mode == smDescending ? smDescending : smAscending); }
     void showSortIndicator();
 
     int m_sortColumn = 0;

@@ -24,6 +24,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -736,6 +737,14 @@ private Q_SLOTS:
         f->show();
         QVERIFY(QTest::qWaitForWindowExposed(f));
         QCOMPARE(f->normalGeometry().size(), QSize(700, 400));
+
+        // With no document to sort, the header still shows the stored order.
+        m_form.reset();
+        Settings().writeString(
+            QStringLiteral("WindowPos"), QStringLiteral("ListForm.DataList.Sort"), QStringLiteral("1,3"));
+        f = makeForm();
+        QCOMPARE(f->DataList->header()->sortIndicatorSection(), 3);
+        QCOMPARE(f->DataList->header()->sortIndicatorOrder(), Qt::DescendingOrder);
     }
 
     void deviceSettingsDialog()
