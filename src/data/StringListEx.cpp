@@ -190,12 +190,14 @@ void TStringListEx::SplitCsvLine(
     const qsizetype n = line.size();
     const auto q = static_cast<unsigned char>(quote);
     const auto sep = static_cast<unsigned char>(comma);
-    // Bytes 1..32 around fields, but never the separator: with a tab as
-    // separator a skipped tab would swallow an empty field.
+    // Bytes 1..32 around fields, but never the separator (with a tab as
+    // separator a skipped tab would swallow an empty field) nor the
+    // quotation character (a space typed as one would lose every opening
+    // quote).
     auto skip = [&](qsizetype &i) {
         if (!spaceQuote)
             return;
-        while (i < n && p[i] >= 1 && p[i] <= 32 && p[i] != sep)
+        while (i < n && p[i] >= 1 && p[i] <= 32 && p[i] != sep && p[i] != q)
             ++i;
     };
     // When neither the quotation character nor the separator can be the

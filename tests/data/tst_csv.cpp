@@ -41,6 +41,9 @@ void addAllSettings()
                         << settings(comma, quote, cr, sq);
     QTest::newRow("separator 0") << QByteArray("\0\"n1", 4);
     QTest::newRow("quote 0") << QByteArray(",\0n1", 4);
+    // Typed into the dialog: a quotation character that is also white space.
+    QTest::newRow("quote space") << settings(',', ' ', 'n', '1');
+    QTest::newRow("tab, quote space") << settings('\t', ' ', 'n', '1');
 }
 
 QStringList columns(const TItemRec &it)
