@@ -152,7 +152,8 @@ void TCSVOptionDlg::FormCreate()
     showChar(CBQuoteChar, ini.readInteger(Section, QStringLiteral("QuoteChar"), '"'), '"', '\'');
 
     const QString cr = ini.readString(Section, QStringLiteral("CRChar"), QStringLiteral("LF"));
-    if (cr == QLatin1String("LF"))
+    // An empty text stands for the line feed too (see ApplyCSVOption).
+    if (cr == QLatin1String("LF") || cr.isEmpty())
         CBCRChar->setCurrentIndex(0);
     else if (cr == BackslashN)
         CBCRChar->setCurrentIndex(1);
@@ -171,7 +172,7 @@ void TCSVOptionDlg::OKBtnClick()
         Section, QStringLiteral("QuoteChar"), chosenChar(CBQuoteChar, DoubleQuote, '"', SingleQuote, '\''));
 
     const QString cr = CBCRChar->currentText();
-    ini.writeString(Section, QStringLiteral("CRChar"), cr == LfItem ? QStringLiteral("LF") : cr);
+    ini.writeString(Section, QStringLiteral("CRChar"), cr == LfItem || cr.isEmpty() ? QStringLiteral("LF") : cr);
 
     ini.writeBool(Section, QStringLiteral("SpaceQuote"), CBSpaceQuote->isChecked());
     accept();

@@ -533,6 +533,7 @@ void ApplyCSVOption(TData &data, const SettingsFile &settings)
     data.CommaChar = char(settings.readInteger(section, QStringLiteral("CommaChar"), 44) & 0xFF);
     data.QuoteChar = char(settings.readInteger(section, QStringLiteral("QuoteChar"), 34) & 0xFF);
     const QString cr = settings.readString(section, QStringLiteral("CRChar"), QStringLiteral("LF"));
-    data.CRChar = cr == u"LF" ? QStringLiteral("\n") : cr;
+    // An empty text would write every memo as one line, its breaks lost.
+    data.CRChar = cr == u"LF" || cr.isEmpty() ? QStringLiteral("\n") : cr;
     data.SpaceQuote = settings.readBool(section, QStringLiteral("SpaceQuote"), true);
 }

@@ -57,8 +57,8 @@ private Q_SLOTS:
         QTest::newRow("other characters")
             << QByteArray("[CSVOption]\nCommaChar=59\nQuoteChar=96\nCRChar=<br>\nSpaceQuote=5\n")
             << QStringList {";", "`", "<br>", "1"};
-        QTest::newRow("code 0 and garbage")
-            << QByteArray("[CSVOption]\nCommaChar=0\nQuoteChar=abc\nCRChar=\n") << QStringList {"", "ダブル", "", "1"};
+        QTest::newRow("code 0 and garbage") << QByteArray("[CSVOption]\nCommaChar=0\nQuoteChar=abc\nCRChar=\n")
+                                            << QStringList {"", "ダブル", "LF(0A)", "1"};
         QTest::newRow("half-width katakana byte")
             << QByteArray("[CSVOption]\nCommaChar=177\n") << QStringList {"ｱ", "ダブル", "LF(0A)", "1"};
     }
@@ -87,7 +87,7 @@ private Q_SLOTS:
         QTest::newRow("typed") << QStringList {";", "|", "<CR>", "1"}
                                << QByteArray("[CSVOption]\nCommaChar=59\nQuoteChar=124\nCRChar=<CR>\nSpaceQuote=1\n");
         QTest::newRow("empty") << QStringList {"", "", "", "1"}
-                               << QByteArray("[CSVOption]\nCommaChar=0\nQuoteChar=0\nCRChar=\nSpaceQuote=1\n");
+                               << QByteArray("[CSVOption]\nCommaChar=0\nQuoteChar=0\nCRChar=LF\nSpaceQuote=1\n");
     }
 
     void okWritesTheSection()

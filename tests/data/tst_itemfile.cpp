@@ -505,7 +505,7 @@ private Q_SLOTS:
             << QStringLiteral("[CSVOption]\nCommaChar=300\nQuoteChar=0\nCRChar=lf\n") << ',' << '\0'
             << QStringLiteral("lf") << true;
         QTest::newRow("garbage") << QStringLiteral("[CSVOption]\nCommaChar=x\nQuoteChar=\nSpaceQuote=abc\nCRChar=\n")
-                                 << ',' << '"' << QString() << true;
+                                 << ',' << '"' << QStringLiteral("\n") << true;
     }
 
     void applyCsvOption()
