@@ -139,6 +139,12 @@ void TRupOptionDlg::buildDisplayRow()
             if (QLineEdit *edit = ud->associate())
                 edit->setFocus(Qt::MouseFocusReason);
         });
+        // The step rewrites the text; keep it selected so that typing
+        // replaces it.
+        connect(ud, &TUpDown::clicked, this, [this, ud] {
+            if (QLineEdit *edit = ud->associate(); edit && focusWidget() == edit)
+                edit->selectAll();
+        });
     }
     connect(RAfterDay, &QRadioButton::toggled, this, &TRupOptionDlg::RDisplayClick);
     connect(RAfterCheck, &QRadioButton::toggled, this, &TRupOptionDlg::RDisplayClick);
@@ -166,9 +172,12 @@ bool TRupOptionDlg::eventFilter(QObject *watched, QEvent *event)
             // SelAll: a new number replaces the old one.
             edit->selectAll();
         } else if (event->type() == QEvent::KeyPress) {
-            // NumCheck: only the digits and backspace are typed.
-            const QString text = static_cast<QKeyEvent *>(event)->text();
-            if (!text.isEmpty() && text != QLatin1String("\b") && text.front() >= u' '
+            // NumCheck: of the typed characters only digits pass; editing
+            // keys (backspace, delete) and shortcuts do.
+            const auto *key = static_cast<QKeyEvent *>(event);
+            const QString text = key->text();
+            if (!text.isEmpty() && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+                && QChar::isPrint(text.toUcs4().constFirst())
                 && !(text.size() == 1 && text.front() >= u'0' && text.front() <= u'9'))
                 return true;
         }
@@ -243,6 +252,8 @@ void TRupOptionDlg::ControlsToHead(THeadRec &head) const
 
 void TRupOptionDlg::BtnIniSaveClick()
 {
+    if (!daysValid())
+        return;
     if (Notifier::instance().confirm(
             QStringLiteral("初期値として保存します。よろしいですか？"), Notifier::Ok | Notifier::Cancel, Notifier::Ok)
         != Notifier::Ok)
@@ -275,6 +286,29 @@ void TRupOptionDlg::keyPressEvent(QKeyEvent *event)
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+void TRupOptionDlg::accept()
+{
+    if (daysValid())
+        QDialog::accept();
+}
+
+// A field emptied or filled by pasting holds no number; its spinner would
+// quietly keep the old one.
+bool TRupOptionDlg::daysValid()
+{
+    for (TEditEx *edit : {EBefore, EAfter}) {
+        bool ok = false;
+        const int days = edit->text().toInt(&ok);
+        if (edit->isEnabled() && (!ok || days < 0 || days > 99)) {
+            Notifier::instance().sound(Notifier::Sound::Beep);
+            edit->setFocus(Qt::OtherFocusReason);
+            edit->selectAll();
+            return false;
+        }
+    }
+    return true;
 }
 
 bool EditHead(TData &data, QWidget *parent)

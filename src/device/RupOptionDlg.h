@@ -39,12 +39,16 @@ public Q_SLOTS:
     void LAfterClick();
     void HelpBtnClick();
 
+    // Refused, with a beep, while a day field holds no number.
+    void accept() override;
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildDisplayRow();
+    bool daysValid();
     TEditEx *makeDayEdit(const char *name, const QRect &geometry, QWidget *parent);
 
     THeadRec HeldHead;

@@ -190,6 +190,11 @@ private Q_SLOTS:
         QCOMPARE(before->text(), QStringLiteral("12"));
         QTest::keyClick(before, Qt::Key_Backspace);
         QCOMPARE(before->text(), QStringLiteral("1"));
+        before->setText(QStringLiteral("12"));
+        before->setCursorPosition(0);
+        QTest::keyClick(before, Qt::Key_Delete);
+        QCOMPARE(before->text(), QStringLiteral("2"));
+        before->setText(QStringLiteral("1"));
 
         // the label chooses days; the spinner wraps and focuses its field
         QTest::mouseClick(child<QLabel>(dlg, "LAfter"), Qt::LeftButton);
@@ -199,11 +204,55 @@ private Q_SLOTS:
         QTest::mouseClick(ud, Qt::LeftButton, {}, QPoint(ud->width() / 2, 2));
         QCOMPARE(after->text(), QStringLiteral("0"));
         QCOMPARE(QApplication::focusWidget(), after);
+        QCOMPARE(after->selectedText(), QStringLiteral("0")); // typing replaces it
         QTest::mouseClick(ud, Qt::LeftButton, {}, QPoint(ud->width() / 2, ud->height() - 2));
         QCOMPARE(after->text(), QStringLiteral("99"));
         bytes[DefBefore] = 1;
         bytes[DefAfter] = 99;
         QCOMPARE(written(dlg), bytes.toHex());
+    }
+
+    // A day field without a number stops OK and the save of the defaults;
+    // the after days count only while they are enabled.
+    void dayFieldWithoutNumberRefused_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("untilDone");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("before empty") << "EBefore"
+                                      << "" << false << true;
+        QTest::newRow("before pasted letters") << "EBefore"
+                                               << "ab" << false << true;
+        QTest::newRow("after empty") << "EAfter"
+                                     << "" << false << true;
+        QTest::newRow("after empty but until done") << "EAfter"
+                                                    << "" << true << false;
+    }
+    void dayFieldWithoutNumberRefused()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(bool, untilDone);
+        QFETCH(bool, refused);
+        ScriptedNotifier notifier;
+        notifier.answers = {Notifier::Ok};
+        QByteArray bytes = Sample;
+        if (untilDone)
+            bytes[DefAfter] = char(255);
+        TRupOptionDlg dlg;
+        dlg.HeadToControls(headFrom(bytes));
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        auto *edit = dlg.findChild<TEditEx *>(field);
+        edit->setText(text);
+        child(dlg, "BtnIniSave")->click();
+        QCOMPARE(Settings().valueExists(QStringLiteral("Default"), QStringLiteral("Head")), !refused);
+        child(dlg, "OKBtn")->click();
+        QCOMPARE(dlg.result(), refused ? int(QDialog::Rejected) : int(QDialog::Accepted));
+        QCOMPARE(notifier.sounds.count(Notifier::Sound::Beep), refused ? 2 : 0);
+        if (refused)
+            QCOMPARE(QApplication::focusWidget(), edit);
     }
 
     // EditHead replaces the header on OK, even unchanged, and keeps it on
