@@ -155,8 +155,8 @@ TOptionDlg::TOptionDlg(QWidget *parent)
         QRect(140, 80, 77, 20), Ruputer);
 
     makeLabel(QStringLiteral("Ruputer側のファイル"), 12, 132, Ruputer);
-    RBDefault = makeRadio("RBDefault", QStringLiteral("初期値"), QRect(132, 130, 61, 17), Ruputer);
-    RBLock = makeRadio("RBLock", QStringLiteral("固定"), QRect(200, 130, 61, 17), Ruputer);
+    RBDefault = makeRadio("RBDefault", QStringLiteral("初期値"), QRect(132, 132, 61, 17), Ruputer);
+    RBLock = makeRadio("RBLock", QStringLiteral("固定"), QRect(200, 132, 61, 17), Ruputer);
     RBDefault->setChecked(true);
     // Explicit groups: auto-exclusion would also reach into the panel.
     for (auto pair : {std::pair {RBDock, RBIrDA}, std::pair {RBDefault, RBLock}}) {
