@@ -263,8 +263,14 @@ void TOptionDlg::CBPortChange()
 void TOptionDlg::FontBtnClick()
 {
     FontDialog->setCurrentFont(FontSample->font());
-    if (FontDialog->exec() == QDialog::Accepted)
-        ShowFontSample(FontDialog->selectedFont());
+    if (FontDialog->exec() != QDialog::Accepted)
+        return;
+    QFont chosen = FontDialog->selectedFont();
+    // The dialog lists installed families only: the one that stands in for
+    // the stored face keeps the stored name.
+    if (chosen.family() == DisplayFont(m_font).family())
+        chosen.setFamily(m_font.family());
+    ShowFontSample(chosen);
 }
 
 void TOptionDlg::ShowFontSample(const std::optional<QFont> &font)

@@ -220,10 +220,20 @@ private Q_SLOTS:
         });
         child<QPushButton>(dlg, "FontBtn")->click();
         QVERIFY(seen);
-        QVERIFY2(sample(dlg).endsWith(QStringLiteral(" Bold 14p")), qPrintable(sample(dlg)));
+        // The installed stand-in does not rename the stored Windows face.
+        QCOMPARE(sample(dlg), QStringLiteral("ＭＳ Ｐゴシック Bold 14p"));
         QTimer::singleShot(0, &dlg, [&] { dlg.fontDialog()->reject(); });
         child<QPushButton>(dlg, "FontBtn")->click();
-        QVERIFY(sample(dlg).endsWith(QStringLiteral(" Bold 14p")));
+        QCOMPARE(sample(dlg), QStringLiteral("ＭＳ Ｐゴシック Bold 14p"));
+        // Another family is taken as chosen.
+        QTimer::singleShot(0, &dlg, [&] {
+            dlg.fontDialog()->setCurrentFont(QFont(QStringLiteral("DejaVu Sans"), 10));
+            dlg.fontDialog()->accept();
+        });
+        child<QPushButton>(dlg, "FontBtn")->click();
+        QVERIFY2(sample(dlg).startsWith(QStringLiteral("DejaVu Sans ")), qPrintable(sample(dlg)));
+        ok(dlg);
+        QVERIFY(optionSection().contains(QStringLiteral("FontName=DejaVu Sans\n")));
     }
 
     void activePageRememberedAndHelp()
