@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLibrary>
 
@@ -41,15 +42,17 @@ public:
     int u_download(quintptr window, int port, int timeout, int speed, const QString &deviceFileName,
         const QString &localPath, qint32 *error) override
     {
+        // The device names its files in code page 932; the library opens
+        // the local one with the file system's own encoding.
         const QByteArray source = Cp932::encode(deviceFileName);
-        const QByteArray target = Cp932::encode(localPath);
+        const QByteArray target = QFile::encodeName(localPath);
         return m_download(
             reinterpret_cast<void *>(window), port, timeout, speed, source.constData(), target.constData(), error);
     }
     int u_upload(quintptr window, int port, int timeout, int speed, const QString &localPath,
         const QString &deviceFileName, qint32 *error) override
     {
-        const QByteArray source = Cp932::encode(localPath);
+        const QByteArray source = QFile::encodeName(localPath);
         const QByteArray target = Cp932::encode(deviceFileName);
         return m_upload(
             reinterpret_cast<void *>(window), port, timeout, speed, source.constData(), target.constData(), error);

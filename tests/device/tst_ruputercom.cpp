@@ -304,10 +304,12 @@ private Q_SLOTS:
         TRuputerCom com;
         com.setDockPort(3);
         com.setSpeed(5);
-        QVERIFY(com.Upload(QStringLiteral("/tmp/a.tmd"), QStringLiteral("予定.TMD")));
-        // "予定" is 97 5C 92 E8 in code page 932
-        QCOMPARE(
-            log(), "u_nego 0x1234 3 5 5\nu_upload 0x1234 3 -1 5 /tmp/a.tmd \x97\x5C\x92\xE8.TMD\nu_end 0x1234 3 5 5\n");
+        QVERIFY(com.Upload(QStringLiteral("/tmp/日程/a.tmd"), QStringLiteral("予定.TMD")));
+        // The local path as the file system spells it (UTF-8), the device's
+        // name in code page 932: "予定" is 97 5C 92 E8.
+        QCOMPARE(log(),
+            "u_nego 0x1234 3 5 5\nu_upload 0x1234 3 -1 5 /tmp/\xE6\x97\xA5\xE7\xA8\x8B/a.tmd \x97\x5C\x92\xE8.TMD\n"
+            "u_end 0x1234 3 5 5\n");
 
         // an empty device name goes over as an empty string, and the failing
         // call's code reaches the report
