@@ -9,6 +9,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -92,6 +93,15 @@ int main(int argc, char *argv[])
     for (quint16 u : dbcs)
         if (u != NoChar)
             addReverse(u);
+    // Input methods here type the JIS characters that Windows maps to other
+    // code points (the wave dash, the minus sign, ...). Without these they
+    // could not be stored at all; they read back as the Windows character,
+    // which looks the same.
+    const std::pair<char16_t, char16_t> jisVariants[] = {{0x301C, 0xFF5E}, {0x2016, 0x2225}, {0x2212, 0xFF0D},
+        {0x00A2, 0xFFE0}, {0x00A3, 0xFFE1}, {0x00AC, 0xFFE2}, {0x2014, 0x2015}};
+    for (const auto &[jis, windows] : jisVariants)
+        if (reverse[jis] == 0)
+            reverse[jis] = reverse[windows];
     // A single byte that would not come back as itself is kept raw.
     for (int b = 0x80; b < 256; ++b)
         if (single[b] != NoChar && reverse[single[b]] != b)

@@ -101,6 +101,37 @@ private Q_SLOTS:
         QCOMPARE(Cp932::truncateBytes(Cp932::encode(text), limit), Cp932::encode(expected));
     }
 
+    // What input methods here type for "～", "∥", "－", "￠", "￡", "￢" and
+    // "―" is stored as the Windows code of the same JIS character.
+    void jisVariantsStored_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("readBack");
+        auto row = [](char16_t typed, const char *bytes, char16_t readBack) {
+            QTest::addRow("U+%04X", unsigned(typed))
+                << QString(QChar(typed)) << QByteArray(bytes) << QString(QChar(readBack));
+        };
+        row(0x301C, "\x81\x60", 0xFF5E);
+        row(0x2016, "\x81\x61", 0x2225);
+        row(0x2212, "\x81\x7C", 0xFF0D);
+        row(0x00A2, "\x81\x91", 0xFFE0);
+        row(0x00A3, "\x81\x92", 0xFFE1);
+        row(0x00AC, "\x81\xCA", 0xFFE2);
+        row(0x2014, "\x81\x5C", 0x2015);
+    }
+    void jisVariantsStored()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, readBack);
+        QVERIFY(Cp932::canEncode(typed));
+        QCOMPARE(Cp932::byteLength(typed), 2);
+        QCOMPARE(Cp932::encode(QStringLiteral("10時") + typed), "10\x8E\x9E" + bytes);
+        QCOMPARE(Cp932::decode(bytes), readBack);
+        QCOMPARE(Cp932::encode(readBack), bytes);
+    }
+
     void unencodableCharacters()
     {
         QVERIFY(!Cp932::canEncode(u"😀"));
