@@ -4,8 +4,16 @@
 
 namespace {
 
-bool toNumber(const QString &field, int &value)
+// Fields are taken as they stand: plain decimal digits, no blanks and no
+// plus sign; a minus only where the field may be negative.
+bool toNumber(const QString &field, bool mayBeNegative, int &value)
 {
+    const qsizetype start = mayBeNegative && field.startsWith(u'-') ? 1 : 0;
+    if (field.size() == start)
+        return false;
+    for (qsizetype i = start; i < field.size(); ++i)
+        if (field[i] < u'0' || field[i] > u'9')
+            return false;
     bool ok = false;
     value = field.toInt(&ok, 10);
     return ok;
@@ -154,10 +162,12 @@ void HolidayRules::DecodeHolidayLine(const QString &line, int year, QString &nam
         return;
 
     // Every numeric field must be a number, or the line gives no day at all:
-    // a typing error in one line must not break the whole calendar.
+    // a typing error in one line must not break the whole calendar. The year
+    // of a rule may lie before year 1, and a condition other than 0, 1 or 2
+    // means every year, so these two may carry a minus.
     int numbers[5] = {};
     for (qsizetype i = 0; i < n - 1; ++i)
-        if (!toNumber(fields[i], numbers[i]))
+        if (!toNumber(fields[i], n >= 5 && i < 2, numbers[i]))
             return;
 
     const int m = n <= 4 ? numbers[0] : numbers[2];

@@ -30,8 +30,8 @@ QStringList DefaultHolidayLines();
 //   Y,C,M,D,Name        M/D in the years that condition C admits
 //   Y,C,M,W,K,Name      the W-th weekday K of month M in those years
 // C: 0 only in year Y, 1 up to and including Y, 2 from Y on, other: every
-// year. Lines of another field count, and lines whose numeric fields are not
-// decimal integers, give no day.
+// year. Lines of another field count, and lines with a numeric field that is
+// not plain decimal digits (only Y and C may carry a minus), give no day.
 class HolidayRules : public QObject
 {
     Q_OBJECT

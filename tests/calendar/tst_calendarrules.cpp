@@ -129,6 +129,8 @@ private Q_SLOTS:
         QTest::newRow("only 2005, in 2005") << "2005,0,3,1,x" << 2005 << 0 << 3 << 1 << "x";
         QTest::newRow("only 2005, in 2006") << "2005,0,3,1,x" << 2006 << 0 << 13 << 32 << none;
         QTest::newRow("other condition: every year") << "2005,7,3,1,x" << 1900 << 3 << 3 << 1 << "x";
+        QTest::newRow("negative condition: every year") << "2005,-1,3,1,x" << 1900 << 3 << 3 << 1 << "x";
+        QTest::newRow("year before year 1") << "-5,2,3,1,x" << 2000 << 3 << 3 << 1 << "x";
         QTest::newRow("weekday of month 13") << "13,1,2,x" << 2000 << 0 << 13 << 32 << "x";
         QTest::newRow("huge week number") << "1,2000000000,2,x" << 2000 << 1 << 1 << 32 << "x";
         QTest::newRow("huge weekday") << "2000,2,1,2,2147483647,x" << 2000 << 1 << 1 << 9 << "x";
@@ -219,6 +221,15 @@ private Q_SLOTS:
         QTest::newRow("weekday") << "1,2,月,成人の日";
         QTest::newRow("year") << "平成,2,1,2,2,成人の日";
         QTest::newRow("condition") << "2000,,1,2,2,成人の日";
+        // Fields are taken as they stand: no blanks, no plus, a minus only where a field may be negative.
+        QTest::newRow("blank before month") << " 1,1,元旦";
+        QTest::newRow("blank after day") << "1,1 ,元旦";
+        QTest::newRow("plus on day") << "1,+1,元旦";
+        QTest::newRow("minus on month") << "-1,1,元旦";
+        QTest::newRow("minus on weekday") << "1,2,-5,成人の日";
+        QTest::newRow("plus on year") << "+2000,2,1,2,2,成人の日";
+        QTest::newRow("blank in condition") << "2000,2 ,1,2,2,成人の日";
+        QTest::newRow("lone minus on year") << "-,2,1,2,2,成人の日";
         QTest::newRow("empty line") << "";
     }
 
