@@ -6,6 +6,7 @@
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
+#include <utility>
 
 TMonthlyCalendar::TMonthlyCalendar(QWidget *parent)
     : TCustomCalendarEx(parent)
@@ -180,12 +181,17 @@ void TMonthlyCalendar::keyPressEvent(QKeyEvent *event)
     event->accept();
 }
 
-void TMonthlyCalendar::selectCellAt(const QPoint &widgetPos)
+QPoint TMonthlyCalendar::cellUnder(const QPoint &widgetPos) const
 {
     int col, row;
-    if (!CellAt(widgetPos - contentsRect().topLeft(), col, row) || row == 0)
+    return CellAt(widgetPos - contentsRect().topLeft(), col, row) ? QPoint(col, row) : QPoint(-1, -1);
+}
+
+void TMonthlyCalendar::selectCellAt(const QPoint &cell)
+{
+    if (cell.y() < 1)
         return;
-    const int julius = FirstCellJulius() + 7 * (row - 1) + col;
+    const int julius = FirstCellJulius() + 7 * (cell.y() - 1) + cell.x();
     int y, m, d;
     JuliusToYmd(julius, y, m, d);
     if ((y == Year() && m == Month()) || m_neighborJump)
@@ -195,7 +201,8 @@ void TMonthlyCalendar::selectCellAt(const QPoint &widgetPos)
 void TMonthlyCalendar::mousePressEvent(QMouseEvent *event)
 {
     TCustomCalendarEx::mousePressEvent(event);
-    selectCellAt(event->position().toPoint());
+    m_pressedCell = cellUnder(event->position().toPoint());
+    selectCellAt(m_pressedCell);
 }
 
 void TMonthlyCalendar::mouseReleaseEvent(QMouseEvent *event)
@@ -207,8 +214,11 @@ void TMonthlyCalendar::mouseReleaseEvent(QMouseEvent *event)
 
 void TMonthlyCalendar::mouseDoubleClickEvent(QMouseEvent *event)
 {
-    // The second press of a double click selects like the first one.
-    selectCellAt(event->position().toPoint());
+    // The first press already selected this cell's day; a neighbour jump has
+    // since redrawn the grid, so the same cell may now show another day.
+    const QPoint cell = cellUnder(event->position().toPoint());
+    if (cell != std::exchange(m_pressedCell, QPoint(-1, -1)))
+        selectCellAt(cell);
     if (event->button() == Qt::LeftButton)
         Q_EMIT DblClick();
 }

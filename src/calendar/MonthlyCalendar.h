@@ -53,7 +53,9 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
-    void selectCellAt(const QPoint &widgetPos);
+    // Column and row of the cell under a widget point; (-1, -1) for none.
+    QPoint cellUnder(const QPoint &widgetPos) const;
+    void selectCellAt(const QPoint &cell);
 
     TDayOfWeek m_firstDayOfWeek = dowSun;
     QColor m_neighborColor = QColor(0xC0, 0xC0, 0xC0);
@@ -63,4 +65,5 @@ private:
     bool m_autoResize = true;
     bool m_firstRowFirstDay = false;
     bool m_lastRowLastDay = false;
+    QPoint m_pressedCell {-1, -1}; // column and row of the last press
 };

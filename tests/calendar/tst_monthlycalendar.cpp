@@ -262,6 +262,21 @@ private Q_SLOTS:
         }
     }
 
+    // A double click as the window system sends it (press, release, double
+    // click) on a neighbour day reports that day, though the jump of the first
+    // press redrew the grid under the pointer.
+    void doubleClickOnNeighbourDay()
+    {
+        TMonthlyCalendarEx cal;
+        cal.SelectDate(2026, 12, 8);
+        QVERIFY(shown(cal));
+        QDate atDoubleClick;
+        connect(&cal, &TCustomCalendarEx::DblClick, this, [&] { atDoubleClick = date(cal); });
+        QTest::mouseDClick(cal.windowHandle(), Qt::LeftButton, {}, cellCentre(cal, QDate(2027, 1, 2)));
+        QCOMPARE(atDoubleClick, QDate(2027, 1, 2));
+        QCOMPARE(date(cal), QDate(2027, 1, 2));
+    }
+
     void colours()
     {
         TMonthlyCalendarEx cal;
