@@ -27,6 +27,21 @@ QString padded(int value, int length)
     return digits.right(length);
 }
 
+// A step wraps at the ends of the range. A typed value outside the range
+// steps into it as if it lay just past the end on its side: Up gives the
+// first value, Down the last (month 35 Down -> 12, year 9999 Down -> MaxYear).
+int stepUp(int value, int first, int last)
+{
+    const int next = value + 1;
+    return next < first || next > last ? first : next;
+}
+
+int stepDown(int value, int first, int last)
+{
+    const int next = value - 1;
+    return next < first || next > last ? last : next;
+}
+
 } // namespace
 
 EDateConvertError::EDateConvertError(const QString &text)
@@ -200,38 +215,32 @@ void TDateEdit::selectPart()
 
 void TDateEdit::YearUp()
 {
-    const int y = Year() + 1;
-    writePart(ifYear, y > m_maxYear ? m_minYear : y);
+    writePart(ifYear, stepUp(Year(), m_minYear, m_maxYear));
 }
 
 void TDateEdit::YearDown()
 {
-    const int y = Year() - 1;
-    writePart(ifYear, y < m_minYear ? m_maxYear : y);
+    writePart(ifYear, stepDown(Year(), m_minYear, m_maxYear));
 }
 
 void TDateEdit::MonthUp()
 {
-    const int m = Month() + 1;
-    writePart(ifMonth, m > 12 ? 1 : m);
+    writePart(ifMonth, stepUp(Month(), 1, 12));
 }
 
 void TDateEdit::MonthDown()
 {
-    const int m = Month() - 1;
-    writePart(ifMonth, m < 1 ? 12 : m);
+    writePart(ifMonth, stepDown(Month(), 1, 12));
 }
 
 void TDateEdit::DayUp()
 {
-    const int d = Day() + 1;
-    writePart(ifDay, d > DaysInMonth(Year(), Month()) ? 1 : d);
+    writePart(ifDay, stepUp(Day(), 1, DaysInMonth(Year(), Month())));
 }
 
 void TDateEdit::DayDown()
 {
-    const int d = Day() - 1;
-    writePart(ifDay, d < 1 ? DaysInMonth(Year(), Month()) : d);
+    writePart(ifDay, stepDown(Day(), 1, DaysInMonth(Year(), Month())));
 }
 
 void TDateEdit::typeDigit(int digit)
@@ -380,6 +389,9 @@ void TDateEdit::focusOutEvent(QFocusEvent *event)
 
 void TDateEdit::ButtonClick()
 {
+    // A typed value the field would refuse must not reach the picker
+    // (a year below MinYear would open it in the Julian calendar).
+    CheckField();
     TCustomButtonMaskEdit::ButtonClick();
 
     auto *dlg = new TDateInDlg(this);

@@ -2,13 +2,16 @@
 
 #include "calendar/MonthlyCalendarEx.h"
 #include "data/Clock.h"
+#include "data/Notifier.h"
 #include "ui/controls/Fonts.h"
 
 #include <QCloseEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace {
 
@@ -190,6 +193,13 @@ void TDateInDlg::CloseOk()
 {
     if (m_finished)
         return;
+    // A neighbour-day jump may leave the owner's year range; the field must
+    // not take such a date, so refuse it and let the user choose again.
+    const int year = m_calendar->Year();
+    if (year < m_calendar->MinYear() || year > m_calendar->MaxYear()) {
+        Notifier::instance().sound(Notifier::Sound::Beep);
+        return;
+    }
     Q_EMIT DateAccepted(m_calendar->Date());
     finish();
 }
@@ -211,13 +221,25 @@ bool TDateInDlg::event(QEvent *event)
 bool TDateInDlg::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_pToday) {
-        if (event->type() == QEvent::MouseButtonRelease) {
-            PTodayClick();
+        // Like a button: a left press released inside the line.
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick: {
+            const auto *mouse = static_cast<QMouseEvent *>(event);
+            if (mouse->button() != Qt::LeftButton)
+                return true;
+            if (event->type() == QEvent::MouseButtonPress) {
+                m_todayPressed = true;
+            } else if (event->type() == QEvent::MouseButtonDblClick) {
+                PTodayDblClick();
+            } else if (std::exchange(m_todayPressed, false) && m_pToday->rect().contains(mouse->position().toPoint())) {
+                PTodayClick();
+            }
             return true;
         }
-        if (event->type() == QEvent::MouseButtonDblClick) {
-            PTodayDblClick();
-            return true;
+        default:
+            break;
         }
     }
     return QFrame::eventFilter(watched, event);

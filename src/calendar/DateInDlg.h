@@ -62,4 +62,5 @@ private:
     QLabel *m_pToday;
     TMonthlyCalendarEx *m_calendar;
     bool m_finished = false;
+    bool m_todayPressed = false;
 };

@@ -1,3 +1,4 @@
+#include "ScriptedNotifier.h"
 #include "calendar/DateEdit.h"
 #include "calendar/DateInDlg.h"
 #include "calendar/Julius.h"
@@ -123,6 +124,41 @@ private Q_SLOTS:
         QTEST(m_edit->text(), "result");
         QCOMPARE(m_edit->InFld(), TDateEdit::TInFld(part));
         QCOMPARE(selected(), partText(part));
+    }
+
+    // A typed value outside its range steps into the range, and the stepped
+    // value stays when the part is left.
+    void stepFromOutOfRange_data()
+    {
+        QTest::addColumn<int>("part");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("result");
+        const int up = Qt::Key_Up, down = Qt::Key_Down;
+        QTest::newRow("month 35 down") << 1 << "35" << down << "2001/12/09";
+        QTest::newRow("month 35 up") << 1 << "35" << up << "2001/01/09";
+        QTest::newRow("month 00 down") << 1 << "00" << down << "2001/12/09";
+        QTest::newRow("day 45 down") << 2 << "45" << down << "2001/04/30";
+        QTest::newRow("day 00 up") << 2 << "00" << up << "2001/04/01";
+        QTest::newRow("year above MaxYear down") << 0 << "9999" << down << "2099/04/09";
+        QTest::newRow("year above MaxYear up") << 0 << "9999" << up << "1980/04/09";
+        QTest::newRow("year 0000 up") << 0 << "0000" << up << "1980/04/09";
+        QTest::newRow("year below MinYear down") << 0 << "1234" << down << "2099/04/09";
+    }
+
+    void stepFromOutOfRange()
+    {
+        QFETCH(int, part);
+        QFETCH(QString, keys);
+        QFETCH(int, key);
+        makeField(QStringLiteral("2001/04/09"));
+        m_edit->SetInFld(TDateEdit::TInFld(part));
+        QTest::keyClicks(m_edit, keys);
+        QCOMPARE(int(m_edit->InFld()), part);
+        QTest::keyClick(m_edit, Qt::Key(key));
+        QTEST(m_edit->text(), "result");
+        QTest::keyClick(m_edit, Qt::Key_Right);
+        QTEST(m_edit->text(), "result");
     }
 
     void typing_data()
@@ -359,6 +395,33 @@ private Q_SLOTS:
         QTRY_VERIFY(m_edit->hasFocus());
     }
 
+    // Opening the picker checks a typed part first, by the button as by Alt+Down.
+    void openingChecksTypedPart_data()
+    {
+        QTest::addColumn<bool>("byButton");
+        QTest::newRow("button") << true;
+        QTest::newRow("Alt+Down") << false;
+    }
+
+    void openingChecksTypedPart()
+    {
+        QFETCH(bool, byButton);
+        makeField(QStringLiteral("2001/03/31"));
+        QTest::keyClicks(m_edit, QStringLiteral("1234"));
+        QCOMPARE(m_edit->text(), QStringLiteral("1234/03/31"));
+        if (byButton)
+            QTest::mouseClick(m_edit->Button(), Qt::LeftButton);
+        else
+            QTest::keyClick(m_edit, Qt::Key_Down, Qt::AltModifier);
+        QPointer<TDateInDlg> dlg = picker();
+        QVERIFY(dlg);
+        QCOMPARE(m_edit->text(), QStringLiteral("2001/03/31"));
+        QCOMPARE(DateValueToQDate(dlg->Date()), QDate(2001, 3, 31));
+        QTest::keyClick(dlg->Calendar(), Qt::Key_Return);
+        QTRY_VERIFY(!dlg);
+        QCOMPARE(m_edit->text(), QStringLiteral("2001/03/31"));
+    }
+
     void monthButtonsKeepToRange()
     {
         QPointer<TDateInDlg> dlg = openPicker(QStringLiteral("2099/12/10"));
@@ -408,6 +471,46 @@ private Q_SLOTS:
         QTRY_VERIFY(m_edit->hasFocus());
     }
 
+    // A neighbour day may lie outside the field's years: accepting it beeps,
+    // keeps the picker open and leaves the field alone.
+    void pickerRefusesYearOutsideRange_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("minYear");
+        QTest::addColumn<QDate>("neighbour");
+        QTest::newRow("after MaxYear") << "2099/12/28" << 1901 << QDate(2100, 1, 2);
+        QTest::newRow("before MinYear") << "1980/01/03" << 1980 << QDate(1979, 12, 31);
+    }
+
+    void pickerRefusesYearOutsideRange()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, minYear);
+        QFETCH(QDate, neighbour);
+        ScriptedNotifier notifier;
+        QPointer<TDateInDlg> dlg = openPicker(text, minYear, 2099);
+        QSignalSpy accepted(dlg.data(), &TDateInDlg::DateAccepted);
+        TMonthlyCalendarEx *cal = dlg->Calendar();
+        const int offset = YmdToJulius(neighbour.year(), neighbour.month(), neighbour.day()) - cal->FirstCellJulius();
+        QVERIFY(offset >= 0 && offset < 42);
+        const QPoint at = cal->CellRect(offset % 7, offset / 7 + 1).center() + cal->contentsRect().topLeft();
+        QTest::mouseDClick(dlg->windowHandle(), Qt::LeftButton, {}, cal->mapTo(dlg.data(), at));
+        QCOMPARE(accepted.count(), 0);
+        QVERIFY(dlg && dlg->isVisible());
+        QCOMPARE(notifier.count(Notifier::Sound::Beep), 1);
+        QCOMPARE(DateValueToQDate(cal->Date()), neighbour);
+        QTest::keyClick(cal, Qt::Key_Return);
+        QVERIFY(dlg && dlg->isVisible());
+        QCOMPARE(notifier.count(Notifier::Sound::Beep), 2);
+        QCOMPARE(m_edit->text(), text);
+        // Back inside the range (Home: today), the choice is taken.
+        QTest::keyClick(cal, Qt::Key_Home);
+        QTest::keyClick(cal, Qt::Key_Return);
+        QTRY_VERIFY(!dlg);
+        QCOMPARE(accepted.count(), 1);
+        QCOMPARE(m_edit->text(), QStringLiteral("2026/12/08"));
+    }
+
     void todayLine_data()
     {
         QTest::addColumn<int>("maxYear");
@@ -431,6 +534,38 @@ private Q_SLOTS:
         QCOMPARE(spy.count(), 1);
         QTEST(DateValueToQDate(spy.first().first().toDouble()), "accepted");
         QTRY_VERIFY(!dlg);
+    }
+
+    // Only a left click released inside the today line moves to today.
+    void todayLineClick_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<bool>("releaseInside");
+        QTest::addColumn<QDate>("shown");
+        QTest::newRow("left click") << int(Qt::LeftButton) << true << QDate(2026, 12, 8);
+        QTest::newRow("right click") << int(Qt::RightButton) << true << QDate(1999, 2, 12);
+        QTest::newRow("middle click") << int(Qt::MiddleButton) << true << QDate(1999, 2, 12);
+        QTest::newRow("left released outside") << int(Qt::LeftButton) << false << QDate(1999, 2, 12);
+    }
+
+    void todayLineClick()
+    {
+        QFETCH(int, button);
+        QFETCH(bool, releaseInside);
+        QPointer<TDateInDlg> dlg = openPicker(QStringLiteral("1999/02/12"));
+        QSignalSpy accepted(dlg.data(), &TDateInDlg::DateAccepted);
+        auto *today = dlg->findChild<QLabel *>(QStringLiteral("PToday"));
+        const QPoint inside = today->rect().center();
+        QTest::mousePress(today, Qt::MouseButton(button), {}, inside);
+        QTest::mouseRelease(today, Qt::MouseButton(button), {}, releaseInside ? inside : inside - QPoint(0, 40));
+        QTEST(DateValueToQDate(dlg->Date()), "shown");
+        QCOMPARE(accepted.count(), 0);
+        if (button != Qt::LeftButton) {
+            QTest::mouseDClick(today, Qt::MouseButton(button), {}, inside);
+            QCOMPARE(accepted.count(), 0);
+            QTEST(DateValueToQDate(dlg->Date()), "shown");
+        }
+        dlg->CloseCancel();
     }
 
     void pickerPlacement_data()
