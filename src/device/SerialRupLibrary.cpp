@@ -318,9 +318,14 @@ int SerialRupLibrary::u_download(quintptr window, int port, int timeout, int spe
     qint64 received = 0;
     quint8 expected = 0;
     int damagedCount = 0;
+    int repeatCount = 0;
+    // Only a new block earns another wait: frames that bring nothing (stray
+    // answers, other types, a block repeated without end) must not keep the
+    // link alive.
+    QDeadlineTimer blockDeadline(blockWait);
     while (received < size) {
         bool damaged = false;
-        Wait result = link->next(frame, damaged, blockWait, shown);
+        Wait result = link->next(frame, damaged, int(qMax<qint64>(blockDeadline.remainingTime(), 0)), shown);
         if (result != Wait::Frame)
             return fail(port, link->abandon(result), error);
         if (damaged) {
@@ -331,6 +336,7 @@ int SerialRupLibrary::u_download(quintptr window, int port, int timeout, int spe
                 return fail(port, RupError::Checksum, error);
             }
             link->send(makeFrame(Nak, expected), shown);
+            blockDeadline.setRemainingTime(blockWait); // the block comes again
             continue;
         }
         if (frame.type == LinkProtocol::Cancel)
@@ -339,6 +345,9 @@ int SerialRupLibrary::u_download(quintptr window, int port, int timeout, int spe
             continue;
         if (frame.seq == quint8(expected - 1) && received > 0) {
             link->send(makeFrame(Ack, frame.seq), shown); // our answer got lost
+            // The device sends a block this many times at most.
+            if (++repeatCount < MaxBlockTries)
+                blockDeadline.setRemainingTime(blockWait);
             continue;
         }
         if (frame.seq != expected)
@@ -353,6 +362,8 @@ int SerialRupLibrary::u_download(quintptr window, int port, int timeout, int spe
         }
         received += frame.payload.size();
         damagedCount = 0;
+        repeatCount = 0;
+        blockDeadline.setRemainingTime(blockWait);
         result = link->send(makeFrame(Ack, expected), shown);
         if (result != Wait::Frame)
             return fail(port, transferFailure(result), error);

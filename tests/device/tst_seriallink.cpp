@@ -14,6 +14,12 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QtTest>
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
+#include <poll.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace LinkProtocol;
 
@@ -85,6 +91,89 @@ QString report(bool sending, int code, int port, const QString &phase)
 
 const QString Nego = QStringLiteral("ネゴシエーション");
 const QString Transfer = QStringLiteral("アップロード");
+
+// A device on a pseudo-terminal of this process that answers the
+// negotiation and the file request, then keeps talking without ever sending
+// the next block: it repeats one kind of frame until the PC cancels or it has
+// sent `MaxFrames` of them.
+class ChatteringDevice
+{
+public:
+    enum Chatter { StrayAnswers, RepeatedBlock, DamagedFrames };
+    static constexpr int MaxFrames = 1500;
+
+    explicit ChatteringDevice(Chatter chatter)
+        : m_chatter(chatter)
+    {
+        m_master = posix_openpt(O_RDWR | O_NOCTTY);
+        // Writes never block: a PC that stopped reading must not stop the
+        // device from seeing its cancel.
+        if (m_master >= 0 && grantpt(m_master) == 0 && unlockpt(m_master) == 0
+            && fcntl(m_master, F_SETFL, fcntl(m_master, F_GETFL) | O_NONBLOCK) == 0)
+            slave = QString::fromLocal8Bit(ptsname(m_master));
+        if (!slave.isEmpty())
+            m_thread = std::thread([this] { run(); });
+    }
+    ~ChatteringDevice()
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+        if (m_master >= 0)
+            ::close(m_master);
+    }
+
+    QString slave;
+    std::atomic<bool> sawCancel {false};
+
+private:
+    void send(const QByteArray &frame) { (void)!::write(m_master, frame.constData(), size_t(frame.size())); }
+
+    void run()
+    {
+        FrameParser parser;
+        bool chattering = false;
+        int sent = 0;
+        auto due = std::chrono::steady_clock::now();
+        while (!m_stop && !sawCancel && sent < MaxFrames) {
+            pollfd p {m_master, POLLIN, 0};
+            if (::poll(&p, 1, 5) > 0 && (p.revents & POLLIN)) {
+                char buffer[256];
+                const ssize_t n = ::read(m_master, buffer, sizeof buffer);
+                if (n > 0)
+                    parser.feed(QByteArrayView(buffer, n));
+            }
+            Frame frame;
+            while (parser.next(frame) == FrameParser::Good) {
+                if (frame.type == Negotiate)
+                    send(makeFrame(Ack, frame.seq));
+                else if (frame.type == Get) {
+                    send(makeFrame(Size, frame.seq, le32(2 * BlockSize)));
+                    if (m_chatter == RepeatedBlock)
+                        send(makeFrame(Data, 0, QByteArray(BlockSize, 'a')));
+                    chattering = true;
+                } else if (frame.type == LinkProtocol::Cancel) {
+                    sawCancel = true;
+                }
+            }
+            if (!chattering || std::chrono::steady_clock::now() < due)
+                continue;
+            due += std::chrono::milliseconds(5);
+            ++sent;
+            if (m_chatter == StrayAnswers)
+                send(makeFrame(Ack, quint8(sent)));
+            else if (m_chatter == RepeatedBlock)
+                send(makeFrame(Data, 0, QByteArray(BlockSize, 'a')));
+            else
+                send(makeFrame(Data, 0, "x").replace(5, 1, "y")); // CRC no longer matches
+        }
+    }
+
+    Chatter m_chatter;
+    int m_master = -1;
+    std::atomic<bool> m_stop {false};
+    std::thread m_thread;
+};
 
 } // namespace
 
@@ -235,6 +324,38 @@ private Q_SLOTS:
             QCOMPARE(readAll(remote), content);
         }
         QCOMPARE(rig.notifier.count(Notifier::Sound::Exclamation), code ? 1 : 0);
+    }
+
+    // A device that keeps sending frames that bring no new block does not
+    // keep the download waiting: the PC gives up and tells the device.
+    void chatteringDeviceTimesOut_data()
+    {
+        QTest::addColumn<int>("chatter");
+        QTest::addColumn<int>("code");
+        QTest::newRow("stray answers") << int(ChatteringDevice::StrayAnswers) << int(RupError::LinkBroken);
+        QTest::newRow("one block repeated") << int(ChatteringDevice::RepeatedBlock) << int(RupError::LinkBroken);
+        // Damaged frames of the expected block are turned down a few times.
+        QTest::newRow("damaged block") << int(ChatteringDevice::DamagedFrames) << int(RupError::Checksum);
+    }
+    void chatteringDeviceTimesOut()
+    {
+        QFETCH(int, chatter);
+        QFETCH(int, code);
+        TestEnvironment env;
+        ChatteringDevice device {ChatteringDevice::Chatter(chatter)};
+        QVERIFY(!device.slave.isEmpty());
+        Settings().writeString(QStringLiteral("Ports"), QStringLiteral("COM1"), device.slave);
+        SerialRupLibrary::setAnswerTimeoutOverride(300);
+        SerialRupLibrary library;
+        qint32 error = -1;
+        QCOMPARE(library.u_nego(0, 1, -1, 1, &error), 0);
+        const QString local = env.path(QStringLiteral("TODO.TMD"));
+        const int result = library.u_download(0, 1, -1, 1, QStringLiteral("TODO.TMD"), local, &error);
+        SerialRupLibrary::setAnswerTimeoutOverride(3000);
+        QCOMPARE(result, 1);
+        QCOMPARE(error, code);
+        QTRY_VERIFY(device.sawCancel);
+        QVERIFY(!QFile::exists(local));
     }
 
     // Local files, device names and ports that cannot be used: `names` holds
