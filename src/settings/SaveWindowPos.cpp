@@ -253,12 +253,18 @@ void TSaveWindowPos::RestorePlacement()
         const int top = v.at(6);
         int width = current.width();
         int height = current.height();
-        if (!m_keepSize && v.at(7) - left > 0 && v.at(8) - top > 0) {
-            width = v.at(7) - left;
-            height = v.at(8) - top;
+        // In 64 bits: any stored numbers must give a rectangle, never an
+        // overflow; one far off every screen is not reachable anyway.
+        const qint64 storedWidth = qint64(v.at(7)) - left;
+        const qint64 storedHeight = qint64(v.at(8)) - top;
+        if (!m_keepSize && storedWidth > 0 && storedHeight > 0 && storedWidth <= QWIDGETSIZE_MAX
+            && storedHeight <= QWIDGETSIZE_MAX) {
+            width = int(storedWidth);
+            height = int(storedHeight);
         }
-        const QRect rect(left, top, width, height);
-        if (reachable(rect)) {
+        const bool inRange = qAbs(qint64(left)) <= QWIDGETSIZE_MAX && qAbs(qint64(top)) <= QWIDGETSIZE_MAX;
+        const QRect rect = inRange ? QRect(left, top, width, height) : QRect();
+        if (inRange && reachable(rect)) {
             form->setGeometry(rect);
             const int state = v.at(0);
             Qt::WindowStates ws = form->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);

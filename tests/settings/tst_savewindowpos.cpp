@@ -97,6 +97,9 @@ private Q_SLOTS:
         QTest::newRow("ten fields") << "0,-1,-1,-1,-1,10,20,510,320,7" << centre << false;
         QTest::newRow("empty") << "" << centre << false;
         QTest::newRow("no screen shows it") << "0,-1,-1,-1,-1,9000,9000,9602,9372" << centre << false;
+        QTest::newRow("extreme numbers") << "0,-1,-1,-1,-1,-2147483648,-2147483648,2147483647,2147483647" << centre
+                                         << false;
+        QTest::newRow("extreme position") << "0,-1,-1,-1,-1,2147483000,10,2147483600,300" << centre << false;
         QTest::newRow("non-numeric fields keep the current value")
             << "0,-1,-1,-1,-1,x,20,y,320" << QRect(5, 20, 602, 300) << false;
         QTest::newRow("zero size keeps the current size")
