@@ -7,7 +7,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
-
 #include <optional>
 
 namespace {
@@ -15,8 +14,8 @@ namespace {
 struct Line
 {
     qsizetype begin = 0; // offset of the line in the content
-    qsizetype end = 0;   // offset past the line's text (before its line break)
-    qsizetype next = 0;  // offset of the following line
+    qsizetype end = 0; // offset past the line's text (before its line break)
+    qsizetype next = 0; // offset of the following line
 };
 
 QList<Line> splitLines(const QByteArray &content)
@@ -147,8 +146,7 @@ std::optional<int> parseInteger(const QString &text)
 
 SettingsFile::SettingsFile(QString fileName)
     : m_fileName(std::move(fileName))
-{
-}
+{ }
 
 QByteArray SettingsFile::load() const
 {
@@ -272,7 +270,16 @@ bool SettingsFile::replaceKey(const QString &section, const QString &key, const 
 
 bool SettingsFile::writeString(const QString &section, const QString &key, const QString &value)
 {
-    return replaceKey(section, key, &value);
+    // One key is one line: a line break in a typed value would otherwise
+    // start keys or sections of its own.
+    const auto breaks = [](QStringView text) { return text.contains(u'\n') || text.contains(u'\r'); };
+    if (breaks(section) || breaks(key) || key.contains(u'=') || section.contains(u']'))
+        return false;
+    if (!breaks(value))
+        return replaceKey(section, key, &value);
+    QString oneLine = value;
+    oneLine.replace(u'\r', u' ').replace(u'\n', u' ');
+    return replaceKey(section, key, &oneLine);
 }
 
 bool SettingsFile::writeInteger(const QString &section, const QString &key, int value)

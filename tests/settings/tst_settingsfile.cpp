@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <sys/stat.h>
 
 // The INI file: every call goes straight to disk and leaves other lines alone.
@@ -84,6 +83,17 @@ private Q_SLOTS:
         QCOMPARE(other.readString(s("WindowPos"), s("ListForm"), QString()), s("0,10,20"));
     }
 
+    void typedTextStaysOneValue()
+    {
+        SettingsFile f(m_path);
+        QVERIFY(f.writeString(s("Option"), s("RupFile"), s("a\r\n[Option]\nToolBtn=0")));
+        QCOMPARE(contents(), QByteArray("[Option]\nRupFile=a  [Option] ToolBtn=0\n"));
+        QVERIFY(!f.writeString(s("Option"), s("a=b"), s("1")));
+        QVERIFY(!f.writeString(s("Opt\nion"), s("x"), s("1")));
+        QVERIFY(!f.writeString(s("A]"), s("x"), s("1")));
+        QCOMPARE(contents(), QByteArray("[Option]\nRupFile=a  [Option] ToolBtn=0\n"));
+    }
+
     void keepsOtherLinesByteForByte()
     {
         setContents("; comment\r\n[A]\r\nx = 1\r\n\r\n[B]\r\ny=2\r\n");
@@ -97,7 +107,9 @@ private Q_SLOTS:
     {
         setContents("[A]\r\nx=1\r\n");
         const auto inode = [this] {
-            struct stat st {};
+            struct stat st
+            {
+            };
             return ::stat(QFile::encodeName(m_path).constData(), &st) == 0 ? st.st_ino : ino_t(0);
         };
         const ino_t before = inode();
