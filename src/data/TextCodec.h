@@ -10,8 +10,10 @@
 // Decoding is reversible: a byte that is not valid code page 932 (a lead byte
 // cut off at the end of a field, an unassigned double-byte code) becomes one
 // character of the range U+DC80..U+DCFF, and encoding turns that character
-// back into the same byte. Saving a document therefore never changes the
-// bytes of text nobody edited.
+// back into the same byte. Saving a document therefore keeps the bytes of
+// text nobody edited, with one exception: a character with two codes (in
+// 0x8790..0x879C, 0xED40..0xEEFC and 0xFA4A..0xFA5B, 398 codes in all)
+// comes back as the one code Windows writes for it.
 namespace Cp932 {
 
 // Lead byte of a double-byte character.
