@@ -326,6 +326,9 @@ void TData::loadItemFile(const QString &path)
     const qint64 got = file.read(head, THeadRec::Size);
     if (got < 0)
         throw AppError(fileError("ファイル %1 を読み込めません", path));
+    // The signature is what the file holds: a file shorter than it must not
+    // borrow the rest from the default header.
+    std::fill_n(Head.Bytes.begin(), THeadRec::SignatureSize, quint8(0));
     std::memcpy(Head.Bytes.data(), head, size_t(got));
 
     const QByteArray signature = Head.Signature();
@@ -358,12 +361,12 @@ void TData::loadItemFile(const QString &path)
         qint64 off = 0;
         for (; off + recordSize <= n; off += recordSize)
             decodeItemRecord(p + off);
-        if (n - off >= 2) {
-            // A trailing fragment of a record (only the file's end leaves
-            // one): the bytes it lacks read as zero.
-            unsigned char record[160] = {};
-            std::memcpy(record, p + off, size_t(n - off));
-            decodeItemRecord(record);
+        // A trailing fragment of a record (only a cut-off file leaves one):
+        // made whole it would be an item nobody wrote, which a save would
+        // then keep. Left out, and the user told unless it was a deleted one.
+        if (n - off >= 2 && !(version == 2 ? p[off] != 0 : p[off] == 3)) {
+            Notifier::instance().showMessage(
+                QStringLiteral("ファイルの最後のデータが途中で切れているため、その1件は読み込みませんでした"));
         }
         pos += n;
     }
