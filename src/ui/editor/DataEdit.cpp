@@ -35,6 +35,10 @@ bool appendFrom(TData &data, const TDetailDlg &dlg, TSortListView *rows)
         TSortListItem *row = rows->addRow();
         row->setItem(item);
         fillRow(row, *item);
+        // The new item becomes the current row: Enter or Del right after
+        // adding acts on what was just added.
+        rows->setCurrentItem(row);
+        rows->scrollToItem(row);
     }
     return true;
 }

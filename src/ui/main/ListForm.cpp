@@ -497,8 +497,16 @@ bool TListForm::SaveAsExecute()
         = runFileDialog(true, FileName == NewFileName ? QStringLiteral("*.tmd") : FileName);
     if (!path)
         return false;
+    const QString previousName = FileName;
+    const bool previousBackupDone = BackupDone;
     SetFileName(*path);
-    return SaveDocument();
+    if (SaveDocument())
+        return true;
+    // Nothing was written there: the document keeps its name, and the title
+    // and the next Save keep meaning the same file.
+    SetFileName(previousName);
+    BackupDone = previousBackupDone;
+    return false;
 }
 
 void TListForm::OpenRExecute()

@@ -127,6 +127,9 @@ private Q_SLOTS:
         QCOMPARE(f->ItemCountText(), QStringLiteral("現在 200件 / 最大 200件"));
         QCOMPARE(f->DataList->rowCount(), 200);
         QCOMPARE(shown(f->DataList->rowOfItem(item)), QStringList({"項目3", "一度・期間", "2026年12月08日"}));
+        // The added item is the current row, wherever the sort put it.
+        QCOMPARE(f->DataList->currentItem(), f->DataList->rowOfItem(item));
+        QVERIFY(f->DataList->rowOfItem(item)->isSelected());
     }
 
     void copyAppendsAtEnd()

@@ -393,6 +393,21 @@ private Q_SLOTS:
         QCOMPARE(m_dialogPresets, QStringList {m_path});
     }
 
+    // A Save As that fails keeps the document's name: the title and the
+    // next Save still mean the file the user had.
+    void failedSaveAsKeepsName()
+    {
+        TListForm *f = makeForm();
+        f->SetModified(true);
+        m_dialogAnswers.push_back(m_env->path(QStringLiteral("no/such/folder/a.tmd")));
+        QVERIFY(!f->SaveAsExecute());
+        QCOMPARE(m_notifier->errors.size(), 1);
+        QCOMPARE(f->FileName, TListForm::NewFileName);
+        QCOMPARE(f->windowTitle(), QStringLiteral("Tidemark - 新規(修正)"));
+        QVERIFY(!f->SaveExecute()); // asks for a name again
+        QCOMPARE(m_dialogSaves, (QList<bool> {true, true}));
+    }
+
     void failedSaveKeepsEarlierBackup()
     {
         const QString path = m_env->path(QStringLiteral("a.tmd"));
