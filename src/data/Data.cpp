@@ -364,7 +364,7 @@ void TData::loadItemFile(const QString &path)
         // A trailing fragment of a record (only a cut-off file leaves one):
         // made whole it would be an item nobody wrote, which a save would
         // then keep. Left out, and the user told unless it was a deleted one.
-        if (n - off >= 2 && !(version == 2 ? p[off] != 0 : p[off] == 3)) {
+        if (n - off >= 2 && !isDeletedRecord(p + off)) {
             Notifier::instance().showMessage(
                 QStringLiteral("ファイルの最後のデータが途中で切れているため、その1件は読み込みませんでした"));
         }
@@ -381,11 +381,16 @@ void TData::ReadItemRecord(QIODevice &stream)
     decodeItemRecord(record);
 }
 
+bool TData::isDeletedRecord(const unsigned char *record) const
+{
+    return FileVersion == 2 ? record[0] != 0 : record[0] == 3;
+}
+
 void TData::decodeItemRecord(const unsigned char *r)
 {
     const RecordLayout &L = Layouts[FileVersion < 3 ? FileVersion : 0];
     const bool oldest = FileVersion == 2;
-    if (oldest ? r[0] != 0 : r[0] == 3)
+    if (isDeletedRecord(r))
         return;
 
     const int kind = r[L.kind];

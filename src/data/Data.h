@@ -140,6 +140,8 @@ private:
     void saveItemFile(const QString &path);
     // Parses one record of `size` bytes of the current FileVersion.
     void decodeItemRecord(const unsigned char *record);
+    // A record marked deleted, which loading passes over without a word.
+    bool isDeletedRecord(const unsigned char *record) const;
 
     SettingsFile *m_settings;
     std::vector<std::unique_ptr<TItemRec>> m_items;

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
+
 #include <optional>
 
 namespace {
@@ -14,8 +15,8 @@ namespace {
 struct Line
 {
     qsizetype begin = 0; // offset of the line in the content
-    qsizetype end = 0; // offset past the line's text (before its line break)
-    qsizetype next = 0; // offset of the following line
+    qsizetype end = 0;   // offset past the line's text (before its line break)
+    qsizetype next = 0;  // offset of the following line
 };
 
 QList<Line> splitLines(const QByteArray &content)
@@ -146,7 +147,8 @@ std::optional<int> parseInteger(const QString &text)
 
 SettingsFile::SettingsFile(QString fileName)
     : m_fileName(std::move(fileName))
-{ }
+{
+}
 
 QByteArray SettingsFile::load() const
 {

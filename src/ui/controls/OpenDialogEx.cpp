@@ -9,6 +9,17 @@
 #include <QPushButton>
 #include <QTranslator>
 
+namespace {
+
+// "*.*" means every file here, as it does on Windows, not only names with
+// a dot.
+QString qtPattern(const QString &pattern)
+{
+    return pattern == u"*.*" ? QStringLiteral("*") : pattern;
+}
+
+} // namespace
+
 TOpenDialogEx::TOpenDialogEx(QWidget *parent)
     : QFileDialog(parent)
 {
@@ -54,17 +65,12 @@ QStringList TOpenDialogEx::convertFilter(const QString &filter)
 {
     // Qt matches the patterns in the last parentheses and, with the details
     // hidden, shows what stands before them: the description as given.
-    // "*.*" means every file here, as it does on Windows, not only names
-    // with a dot.
     QStringList result;
     const QStringList parts = filter.split(u'|');
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QStringList patterns = parts.at(i + 1).split(u';', Qt::SkipEmptyParts);
-        for (QString &p : patterns) {
-            p = p.trimmed();
-            if (p == u"*.*")
-                p = QStringLiteral("*");
-        }
+        for (QString &p : patterns)
+            p = qtPattern(p.trimmed());
         result << QStringLiteral("%1 (%2)").arg(parts.at(i).trimmed(), patterns.join(u' '));
     }
     return result;
@@ -105,7 +111,7 @@ void TOpenDialogEx::setFileName(const QString &name)
     m_fileName = name;
     if (name.contains(u'*') || name.contains(u'?')) {
         // A pattern preset picks the filter that has it.
-        const QString pattern = name == u"*.*" ? QStringLiteral("*") : name;
+        const QString pattern = qtPattern(name);
         const QStringList filters = nameFilters();
         for (const QString &f : filters) {
             const qsizetype open = f.lastIndexOf(u'(');

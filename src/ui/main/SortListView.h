@@ -54,10 +54,9 @@ public:
     explicit TSortListView(QWidget *parent = nullptr);
     ~TSortListView() override;
 
-    // Assigning these stores the value only; the next sort uses it.
+    // Assigning these marks the header only; the rows keep their order
+    // until the next sort.
     int SortColumn() const { return m_sortColumn; }
-    // The setters only mark the header; the rows keep their order until the
-    // next sort.
     void setSortColumn(int column)
     {
         m_sortColumn = column;
