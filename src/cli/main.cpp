@@ -1,4 +1,5 @@
 #include "cli/Commands.h"
+#include "data/DocumentSaveFile.h"
 
 #include <QCoreApplication>
 
@@ -46,6 +47,7 @@ int UsageError(const QString &text)
 
 int main(int argc, char *argv[])
 {
+    IgnoreFileSizeSignal();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Tidemark"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TIDEMARK_VERSION));
