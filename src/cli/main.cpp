@@ -2,28 +2,29 @@
 #include "data/DocumentSaveFile.h"
 
 #include <QCoreApplication>
-
 #include <cstdio>
 
 namespace {
 
-const char usage[] =
-    "Usage: tidemark-cli COMMAND [ARGS]\n"
-    "\n"
-    "Commands:\n"
-    "  convert [--settings FILE] INPUT OUTPUT\n"
-    "      Load INPUT and save it as OUTPUT (CSV when the extension is .csv,\n"
-    "      else the item file).\n"
-    "  list [--settings FILE] INPUT\n"
-    "      Print one line per item: title and the six list texts, TAB-separated.\n"
-    "  days YEAR MONTH\n"
-    "      Print every day of a month: date, weekday, day flags and holiday names.\n"
-    "  julius DATE|N\n"
-    "      Print the Julian day number of DATE (Y-M-D), or the date of day N.\n"
-    "\n"
-    "Options:\n"
-    "  --help       Show this text.\n"
-    "  --version    Show the version.\n";
+const char usage[] = "Usage: tidemark-cli COMMAND [ARGS]\n"
+                     "\n"
+                     "Commands:\n"
+                     "  convert [--settings FILE] INPUT OUTPUT\n"
+                     "      Load INPUT and save it as OUTPUT (CSV when the extension is .csv,\n"
+                     "      else the item file).\n"
+                     "  list [--settings FILE] INPUT\n"
+                     "      Print one line per item: title and the six list texts, TAB-separated.\n"
+                     "  days [--settings FILE] [--holidays law|classic] YEAR MONTH\n"
+                     "      Print every day of a month: date, weekday, day flags and holiday names.\n"
+                     "      law: today's holiday law; classic: the fifteen holiday lines with the\n"
+                     "      equinox days and substitute holidays. Without --holidays the setting\n"
+                     "      \"HolidayLaw\" of section \"Option\" decides (no settings file: law).\n"
+                     "  julius DATE|N\n"
+                     "      Print the Julian day number of DATE (Y-M-D), or the date of day N.\n"
+                     "\n"
+                     "Options:\n"
+                     "  --help       Show this text.\n"
+                     "  --version    Show the version.\n";
 
 } // namespace
 
