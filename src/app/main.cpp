@@ -1,4 +1,3 @@
-#include "app/StartupWarmUp.h"
 #include "data/Notifier.h"
 #include "device/RuputerComWidgets.h"
 #include "ui/controls/AppStyle.h"
@@ -11,7 +10,6 @@
 
 #include <QApplication>
 #include <QTimer>
-
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -48,8 +46,6 @@ private:
 
 int main(int argc, char *argv[])
 {
-    PrepareStartupHeap();
-    StartupWarmUp warmUp;
     QApplication app(argc, argv);
     QApplication::setStyle(new TAppStyle);
     // The application title (message box captions). Set as the name, not as
@@ -57,8 +53,6 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Tidemark"));
     QApplication::setApplicationVersion(QStringLiteral(TIDEMARK_VERSION));
 
-    // Before the first font: the warm-up thread reads the font configuration.
-    warmUp.wait();
     InstallFontSubstitutes();
     // Menus and dialogs without a face of their own use the Japanese one too,
     // so Japanese text never waits for a fallback font search.
@@ -76,10 +70,7 @@ int main(int argc, char *argv[])
     const QStringList args = QApplication::arguments();
     TListForm form(args.size() > 1 ? args.at(1) : QString());
     // The window system wants the icon drawn at every size it lists.
-    new AfterFirstPaint(&form, [] {
-        QApplication::setWindowIcon(AppIcon());
-        ReleaseStartupHeap();
-    });
+    new AfterFirstPaint(&form, [] { QApplication::setWindowIcon(AppIcon()); });
     // TIDEMARK_EXIT_WHEN_SHOWN: once the main window has been painted, print
     // the steady-clock time in nanoseconds and quit (bench/startup.sh times
     // the start-up this way). Installed last, so it runs first.
@@ -91,7 +82,6 @@ int main(int argc, char *argv[])
             QCoreApplication::quit();
         });
     form.show();
-    PrepareFirstPaint(form);
     const int result = app.exec();
     Notifier::install(nullptr);
     return result;
