@@ -146,11 +146,12 @@ void TData::LoadFromFile(const QString &path)
         return;
     // Items read before an error must not stay behind: a later save would
     // write items the user never saw.
+    NoticeList notices;
     try {
         if (IsCsvPath(path))
-            LoadCsv(path);
+            LoadCsv(path, notices);
         else
-            loadItemFile(path);
+            loadItemFile(path, notices);
     } catch (const std::bad_alloc &) {
         Clear();
         throw AppError(QStringLiteral("メモリが足りません"));
@@ -158,6 +159,7 @@ void TData::LoadFromFile(const QString &path)
         Clear();
         throw;
     }
+    Notifier::instance().showNotices(notices);
 }
 
 void TData::SaveToFile(const QString &path)
@@ -168,12 +170,12 @@ void TData::SaveToFile(const QString &path)
         saveItemFile(path);
 }
 
-void TData::loadItemFile(const QString &path)
+void TData::loadItemFile(const QString &path, NoticeList &notices)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw AppError(FileErrorMessage(FileAction::Open, path));
-    ItemFile::Read(*this, file, path, [](const QString &notice) { Notifier::instance().showMessage(notice); });
+    ItemFile::Read(*this, file, path, [&notices](const QString &notice) { notices.add(notice); });
 }
 
 void TData::saveItemFile(const QString &path)
@@ -184,6 +186,7 @@ void TData::saveItemFile(const QString &path)
         Head.SetCurrentSignature();
     ItemFile::Write(*this, file.device(), path);
     file.commit();
+    Notifier::instance().showNotices(ItemFile::SaveChanges(*this));
 }
 
 // --- CSV settings ---

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+class NoticeList;
 class QIODevice;
 class SettingsFile;
 
@@ -114,7 +115,10 @@ public:
     // CSV when the extension is ".csv" in any letter case, else the item
     // file. A missing file loads as an empty document. A load that fails
     // leaves the collection empty with the default header; a save that fails
-    // leaves the previous file as it was.
+    // leaves the previous file as it was. What the user should know about
+    // single items (records left out, dates that could not be read, what the
+    // item file cannot hold) is told once, after the command, through the
+    // notifier.
     void LoadFromFile(const QString &path);
     void SaveToFile(const QString &path);
 
@@ -127,7 +131,7 @@ public:
     // The 160 bytes WriteItemRecord writes.
     static void EncodeItemRecord(const TItemRec &item, char *record);
 
-    void LoadCsv(const QString &path);
+    void LoadCsv(const QString &path, NoticeList &notices);
     void SaveCsv(const QString &path) const;
     // The header line for the current CSV settings, in code page 932.
     QByteArray CsvHeaderLine() const;
@@ -135,12 +139,16 @@ public:
     static bool IsCsvPath(const QString &path);
 
 private:
-    void loadItemFile(const QString &path);
+    void loadItemFile(const QString &path, NoticeList &notices);
     void saveItemFile(const QString &path);
 
     SettingsFile &m_settings;
     std::vector<std::unique_ptr<TItemRec>> m_items;
 };
+
+// The CSV column titles, and an item's text in each column.
+QStringList CsvColumnTitles();
+QStringList CsvColumnTexts(const TItemRec &item);
 
 // Copies section "CSVOption" of `settings` into the CSV fields of `data`.
 void ApplyCSVOption(TData &data, const SettingsFile &settings);

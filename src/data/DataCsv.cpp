@@ -79,25 +79,49 @@ const Setter Setters[ColumnCount] = {
 
 // Lines of a text file as the CSV reader sees them: a line ends at a CR (an
 // LF right after it goes with it), a lone LF belongs to the line, and a byte
-// 0x1A ends the file.
-QList<QByteArrayView> csvLines(QByteArrayView text)
+// 0x1A ends the file. One line at a time: a file of millions of empty lines
+// needs no list of them.
+class CsvLineCursor
 {
-    const qsizetype eof = text.indexOf('\x1a');
-    if (eof >= 0)
-        text.truncate(eof);
-    QList<QByteArrayView> lines;
-    qsizetype pos = 0;
-    while (pos < text.size()) {
-        qsizetype cr = text.indexOf('\r', pos);
-        if (cr < 0)
-            cr = text.size();
-        lines.append(text.sliced(pos, cr - pos));
-        pos = cr + 1;
-        if (pos < text.size() && text[pos] == '\n')
-            ++pos;
+public:
+    explicit CsvLineCursor(QByteArrayView text)
+        : m_text(text)
+    {
+        const qsizetype eof = m_text.indexOf('\x1a');
+        if (eof >= 0)
+            m_text.truncate(eof);
     }
-    return lines;
-}
+
+    bool next(QByteArrayView &line)
+    {
+        if (m_pos >= m_text.size())
+            return false;
+        qsizetype cr = m_text.indexOf('\r', m_pos);
+        if (cr < 0)
+            cr = m_text.size();
+        line = m_text.sliced(m_pos, cr - m_pos);
+        m_pos = cr + 1;
+        if (m_pos < m_text.size() && m_text[m_pos] == '\n')
+            ++m_pos;
+        return true;
+    }
+
+private:
+    QByteArrayView m_text;
+    qsizetype m_pos = 0;
+};
+
+// The date columns, whose text a load may not be able to read.
+struct DateColumn
+{
+    int column;
+    bool TItemRec::*flag;
+};
+const DateColumn DateColumns[] = {
+    {5, &TItemRec::HasStart},
+    {6, &TItemRec::HasEnd},
+    {15, &TItemRec::HasLast},
+};
 
 std::unique_ptr<TItemRec> itemForType(const QString &type)
 {
@@ -143,7 +167,7 @@ void TData::SaveCsv(const QString &path) const
     file.commit();
 }
 
-void TData::LoadCsv(const QString &path)
+void TData::LoadCsv(const QString &path, NoticeList &notices)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -151,15 +175,16 @@ void TData::LoadCsv(const QString &path)
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw AppError(FileErrorMessage(FileAction::Read, path));
-    const QList<QByteArrayView> lines = csvLines(bytes);
+    CsvLineCursor lines(bytes);
 
-    if (lines.value(0) != CsvHeaderLine())
+    QByteArrayView line;
+    if (!lines.next(line) || line != CsvHeaderLine())
         throw AppError(QStringLiteral("このアプリケーションから出力したヘッダと違うようです"));
 
     const QByteArray crChar = Cp932::encode(CRChar);
     QList<QByteArray> fields;
-    for (qsizetype lineIndex = 1; lineIndex < lines.size(); ++lineIndex) {
-        TStringListEx::SplitCsvLine(fields, lines[lineIndex], CommaChar, QuoteChar, crChar, SpaceQuote);
+    for (qint64 lineNumber = 2; lines.next(line); ++lineNumber) {
+        TStringListEx::SplitCsvLine(fields, line, CommaChar, QuoteChar, crChar, SpaceQuote);
         // Missing trailing columns read as empty; columns beyond the last
         // are ignored.
         auto field
@@ -168,13 +193,39 @@ void TData::LoadCsv(const QString &path)
         const QString type = field(TypeColumn);
         std::unique_ptr<TItemRec> item = itemForType(type);
         if (!item) {
-            Notifier::instance().showMessage(QStringLiteral("おかしなデータがあるようです\r行 = ")
-                + QString::number(lineIndex + 1) + QStringLiteral("  Type = ") + type);
+            notices.add(QStringLiteral("おかしなデータがあるようです\r行 = ") + QString::number(lineNumber)
+                + QStringLiteral("  Type = ") + type);
             continue;
         }
         for (int c = 0; c < ColumnCount; ++c)
             if (Setters[c])
                 ((*item).*Setters[c])(field(c));
+        // A date nobody can read leaves its field empty; the user must know
+        // before a save makes that the file's content.
+        for (const DateColumn &date : DateColumns) {
+            const QString text = field(date.column).trimmed();
+            if (!text.isEmpty() && !((*item).*date.flag))
+                notices.add(QStringLiteral("「%1」(%2 行目): %3「%4」は日付として読めないため、空欄にしました")
+                                .arg(item->Title)
+                                .arg(lineNumber)
+                                .arg(QString::fromUtf8(ColumnTitles[date.column]), text));
+        }
         append(std::move(item));
     }
+}
+
+QStringList CsvColumnTitles()
+{
+    QStringList titles;
+    for (const char *title : ColumnTitles)
+        titles.append(QString::fromUtf8(title));
+    return titles;
+}
+
+QStringList CsvColumnTexts(const TItemRec &item)
+{
+    QStringList texts;
+    for (const Getter getter : Getters)
+        texts.append((item.*getter)());
+    return texts;
 }

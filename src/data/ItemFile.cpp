@@ -2,6 +2,7 @@
 
 #include "data/AppError.h"
 #include "data/Data.h"
+#include "data/Notifier.h"
 #include "data/TextCodec.h"
 
 #include <QIODevice>
@@ -309,6 +310,50 @@ void Write(const TData &data, QIODevice &device, const QString &name)
     } catch (const AppError &) {
         throw AppError(FileErrorMessage(FileAction::Write, name));
     }
+}
+
+namespace {
+
+// Most items come back from their record unchanged; only the others are
+// worth formatting as text.
+bool sameFields(const TItemRec &a, const TItemRec &b)
+{
+    auto date = [](bool has, DateValue value) { return has ? value : -1.0; };
+    return a.Kind == b.Kind && a.Title == b.Title && a.MemoText == b.MemoText
+        && date(a.HasStart, a.StartDate) == date(b.HasStart, b.StartDate)
+        && date(a.HasEnd, a.EndDate) == date(b.HasEnd, b.EndDate)
+        && date(a.HasLast, a.LastDate) == date(b.HasLast, b.LastDate) && a.TitleOpt == b.TitleOpt
+        && a.TitleDiff == b.TitleDiff && a.BeforeDays == b.BeforeDays && a.AfterDays == b.AfterDays && a.Days == b.Days
+        && a.Months == b.Months && a.Weekdays == b.Weekdays && a.ShiftDays == b.ShiftDays
+        && a.ShiftHoliday == b.ShiftHoliday && a.ShiftDir == b.ShiftDir && a.WeekParity == b.WeekParity;
+}
+
+} // namespace
+
+NoticeList SaveChanges(const TData &data)
+{
+    NoticeList notices;
+    const QStringList titles = CsvColumnTitles();
+    char record[160];
+    for (int i = 0; i < data.count(); ++i) {
+        const TItemRec &item = *data.at(i);
+        TData::EncodeItemRecord(item, record);
+        QString unused;
+        const std::unique_ptr<TItemRec> saved
+            = decodeItemRecord(0, reinterpret_cast<const unsigned char *>(record), unused);
+        if (!saved || sameFields(item, *saved))
+            continue;
+        const QStringList before = CsvColumnTexts(item);
+        const QStringList after = CsvColumnTexts(*saved);
+        QStringList changes;
+        for (int c = 0; c < before.size(); ++c)
+            if (before[c] != after[c])
+                changes.append(QStringLiteral("%1「%2」→「%3」").arg(titles[c], before[c], after[c]));
+        if (!changes.isEmpty())
+            notices.add(QStringLiteral("「%1」は次のように保存されました: %2")
+                            .arg(item.Title, changes.join(QStringLiteral("、"))));
+    }
+    return notices;
 }
 
 } // namespace ItemFile

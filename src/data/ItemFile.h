@@ -3,6 +3,7 @@
 #include <QString>
 #include <functional>
 
+class NoticeList;
 class QIODevice;
 class TData;
 
@@ -21,5 +22,10 @@ void Read(TData &data, QIODevice &device, const QString &name, const NoticeSink 
 // Writes the header and every item as a current-version record. Raises
 // AppError naming `name`.
 void Write(const TData &data, QIODevice &device, const QString &name);
+
+// What the records Write makes differ from the items as the user sees them
+// (years outside 1980..2099, titles and memos longer than their fields, values
+// beyond a byte): one notice per item, naming each column that changes.
+NoticeList SaveChanges(const TData &data);
 
 } // namespace ItemFile

@@ -246,6 +246,7 @@ void TListForm::createMenus()
     MenuStatus->setContentsMargins(6, 0, 8, 0);
     MenuStatus->setAutoFillBackground(false);
     MainMenu->setCornerWidget(MenuStatus, Qt::TopRightCorner);
+    MenuStatus->setToolTip(ItemLimitHint());
 }
 
 void TListForm::createToolBar()
@@ -354,6 +355,11 @@ QString TListForm::ItemCountText() const
     return QString::asprintf("現在 %3d件 / 最大 %3d件", Data ? Data->count() : 0, MaxItems);
 }
 
+QString TListForm::ItemLimitHint()
+{
+    return QStringLiteral("1 つの文書に入れられる項目は %1 件までです").arg(MaxItems);
+}
+
 void TListForm::ShowItemCount()
 {
     MenuStatus->setText(ItemCountText());
@@ -391,6 +397,18 @@ bool TListForm::OpenDocument()
         Data->Clear();
         ShowItemCount();
         Notifier::instance().showError(error.message());
+        return false;
+    }
+    if (Data->count() > MaxItems) {
+        // Taking only the first items would lose the rest at the next save;
+        // the file stays as it is instead.
+        const int count = Data->count();
+        Data->Clear();
+        ShowItemCount();
+        Notifier::instance().showError(
+            QStringLiteral("このファイルには %1 件の項目があります。1 つの文書に入れられるのは %2 件までのため、開けません")
+                .arg(count)
+                .arg(MaxItems));
         return false;
     }
     DataList->BeginUpdate();

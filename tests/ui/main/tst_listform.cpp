@@ -571,6 +571,27 @@ private Q_SLOTS:
         QCOMPARE(f->MenuStatus->text(), QStringLiteral("現在 200件 / 最大 200件"));
     }
 
+    // More items than a document holds: the file is not opened, so that no
+    // save can drop the rest.
+    void fileBeyondTheLimitIsNotOpened()
+    {
+        QStringList titles;
+        for (int i = 0; i <= TListForm::MaxItems + 29; ++i)
+            titles << QStringLiteral("項目%1").arg(i);
+        m_path = m_env->path(QStringLiteral("a.tmd"));
+        writeFile(m_path, itemFile(titles));
+        const QByteArray before = readFile(m_path);
+        TListForm *f = makeForm(m_path);
+        QCOMPARE(m_notifier->errors,
+            QStringList {QStringLiteral(
+                "このファイルには 230 件の項目があります。1 つの文書に入れられるのは 200 件までのため、開けません")});
+        QCOMPARE(f->Data->count(), 0);
+        QCOMPARE(f->DataList->rowCount(), 0);
+        QCOMPARE(f->MenuStatus->text(), QStringLiteral("現在   0件 / 最大 200件"));
+        QVERIFY(!f->Modified);
+        QCOMPARE(readFile(m_path), before);
+    }
+
     void failedLoadLeavesEmptyDocument()
     {
         TListForm *f = openFile({QStringLiteral("一"), QStringLiteral("二")});
