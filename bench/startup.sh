@@ -78,7 +78,7 @@ fi
 python3 - "$runs" "$app" "$plain" "$bare" "$work/items.tmd" "$platform" <<'PY'
 import random, statistics, subprocess, sys, time
 
-runs, app, plain, bare, items, platform = int(sys.argv[1]), *sys.argv[2:6]
+runs, app, plain, bare, items, platform = int(sys.argv[1]), *sys.argv[2:7]
 
 def once(cmd):
     """Milliseconds from spawning cmd to its first paint, as the program

@@ -58,7 +58,7 @@ bool loadDocument(TData &data, SettingsFile &settings, const QString &input)
 {
     // Loading treats a missing file as an empty document; here it is an error.
     if (!QFileInfo(input).isFile()) {
-        Notifier::instance().showError(QStringLiteral("ファイルが見つかりません\"%1\"").arg(input));
+        Notifier::instance().showError(FileErrorMessage(FileAction::Find, input));
         return false;
     }
     try {

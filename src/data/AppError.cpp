@@ -7,6 +7,9 @@ QString FileErrorMessage(FileAction action, const QString &path)
     const bool named = !path.isEmpty();
     QString format;
     switch (action) {
+    case FileAction::Find:
+        format = named ? QStringLiteral("ファイルが見つかりません\"%1\"") : QStringLiteral("ファイルが見つかりません");
+        break;
     case FileAction::Open:
         format = named ? QStringLiteral("ファイル %1 を開けません") : QStringLiteral("ファイルを開けません");
         break;

@@ -21,7 +21,7 @@ private:
     QByteArray m_utf8;
 };
 
-enum class FileAction { Open, Read, Create, Write };
+enum class FileAction { Find, Open, Read, Create, Write };
 
 // The message of a failed file operation, naming the file when `path` is
 // given.

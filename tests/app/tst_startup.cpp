@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-// The program's own start (warm-up thread, heap reserve, first paint) with a
+// The program's own start (settings, fonts, window, first paint) with a
 // full document: it must come up, paint and quit cleanly, which is what the
 // start-up bench relies on too.
 class TestStartup : public QObject

@@ -139,7 +139,7 @@ void TListForm::FormCreate(const QString &argument)
 void TListForm::startAfterShow()
 {
     if (m_argumentMissing) {
-        Notifier::instance().showMessage(QStringLiteral("ファイルが見つかりません\"%1\"").arg(m_argument));
+        Notifier::instance().showMessage(FileErrorMessage(FileAction::Find, m_argument));
         return; // a missing file never leads on to the automatic open
     }
     if (m_argument.isEmpty() && ReadSetting(Settings(), SettingKeys::RupAutoOpen))
