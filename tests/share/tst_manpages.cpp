@@ -24,7 +24,8 @@ class TestManPages : public QObject
     // escapes, but not the underscores inside names.
     static QStringList manLines(const QString &page)
     {
-        QFile file(qEnvironmentVariable("TIDEMARK_SOURCE_DIR") + QStringLiteral("/share/man/") + page + u".scd");
+        QFile file(qEnvironmentVariable("TIDEMARK_SOURCE_DIR") + QStringLiteral("/share/man/") + page
+            + QStringLiteral(".scd"));
         if (!file.open(QIODevice::ReadOnly))
             return {};
         QString text = QString::fromUtf8(file.readAll());
