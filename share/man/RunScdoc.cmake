@@ -1,4 +1,5 @@
-# cmake -DSCDOC=... -DINPUT=page.scd -DOUTPUT=page -P RunScdoc.cmake
+# cmake -DSCDOC=... [-DGZIP=...] -DINPUT=page.scd -DOUTPUT=page -P RunScdoc.cmake
+# Writes OUTPUT, and OUTPUT.gz when GZIP is given.
 # scdoc reads standard input and writes standard output; a failed run must
 # not leave a half-written page behind.
 execute_process(
@@ -12,3 +13,12 @@ if(NOT rc EQUAL 0)
   message(FATAL_ERROR "scdoc failed on ${INPUT}: ${err}")
 endif()
 file(RENAME ${OUTPUT}.tmp ${OUTPUT})
+if(GZIP)
+  # -n: no name or time stamp, so the same page gives the same bytes.
+  execute_process(COMMAND ${GZIP} -9 -n -c ${OUTPUT} OUTPUT_FILE ${OUTPUT}.gz RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "gzip failed on ${OUTPUT}")
+  endif()
+else()
+  file(TOUCH ${OUTPUT}.gz)
+endif()
