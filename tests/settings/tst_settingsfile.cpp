@@ -168,6 +168,32 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(path).fileName(), s("tidemark.ini"));
         QCOMPARE(QFileInfo(path).absolutePath(), QDir::currentPath());
     }
+
+    void systemDirs_data()
+    {
+        QTest::addColumn<QString>("dir");
+        QTest::addColumn<bool>("system");
+        QTest::newRow("package") << s("/usr/bin") << true;
+        QTest::newRow("local install") << s("/usr/local/bin") << true;
+        QTest::newRow("merged /bin") << s("/bin") << true;
+        QTest::newRow("sbin") << s("/sbin") << true;
+        QTest::newRow("trailing slash") << s("/usr/bin/") << true;
+        QTest::newRow("dot-dot back into /usr") << s("/tmp/../usr/games") << true;
+        QTest::newRow("name only begins alike") << s("/usr/bin2") << false;
+        QTest::newRow("source tree under /usr") << s("/usr/src/tidemark/build/bin") << false;
+        QTest::newRow("home") << s("/home/user/tidemark") << false;
+        QTest::newRow("opt") << s("/opt/tidemark") << false;
+        QTest::newRow("build tree") << QDir::currentPath() << false;
+    }
+
+    // A program run from the system's directories, even by root, keeps its
+    // settings in the user's directory rather than beside itself.
+    void systemDirs()
+    {
+        QFETCH(QString, dir);
+        QFETCH(bool, system);
+        QCOMPARE(IsSystemDir(dir), system);
+    }
 };
 
 QTEST_APPLESS_MAIN(TestSettingsFile)
