@@ -9,7 +9,9 @@
 #include <QHash>
 #include <QSaveFile>
 #include <QStringDecoder>
+#include <algorithm>
 #include <optional>
+#include <unordered_map>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -53,6 +55,53 @@ bool keyValue(QByteArrayView line, QString &key, QByteArrayView &value)
     key = decodeText(t.first(eq)).trimmed();
     value = t.sliced(eq + 1).trimmed();
     return !key.isEmpty();
+}
+
+bool isAscii(QByteArrayView bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
+}
+
+// ASCII key names, compared without regard to case where they stand in the
+// file: no copy of each name, which counts on a file of millions of keys.
+struct AsciiNoCase
+{
+    size_t operator()(QByteArrayView name) const
+    {
+        size_t h = 14695981039346656037ull;
+        for (char c : name)
+            h = (h ^ uchar(c >= 'A' && c <= 'Z' ? c + 32 : c)) * 1099511628211ull;
+        return h;
+    }
+    bool operator()(QByteArrayView a, QByteArrayView b) const
+    {
+        return a.size() == b.size() && qstrnicmp(a.data(), a.size(), b.data(), b.size()) == 0;
+    }
+};
+
+// Splits a "key=value" line: an ASCII key name as it stands, any other one
+// case-folded in UTF-8 in `folded`. False for comments and lines without "=".
+bool keyLine(QByteArrayView line, QByteArrayView &ascii, QByteArray &folded, QByteArrayView &value)
+{
+    const QByteArrayView t = line.trimmed();
+    if (t.isEmpty() || t.front() == ';' || t.front() == '[')
+        return false;
+    const qsizetype eq = t.indexOf('=');
+    if (eq <= 0)
+        return false;
+    const QByteArrayView raw = t.first(eq).trimmed();
+    if (isAscii(raw)) {
+        ascii = raw;
+        folded.clear();
+    } else {
+        const QString name = decodeText(raw).trimmed();
+        if (name.isEmpty())
+            return false;
+        ascii = {};
+        folded = name.toCaseFolded().toUtf8();
+    }
+    value = t.sliced(eq + 1).trimmed();
+    return true;
 }
 
 QByteArray lineBreakOf(const QByteArray &content)
@@ -207,8 +256,9 @@ struct SettingsFile::Snapshot
     };
     struct Keys
     {
-        QHash<QString, KeyLine> byName; // case-folded name; the first line of a name counts
-        QStringList inOrder;
+        // The first line of a name counts.
+        std::unordered_map<QByteArrayView, KeyLine, AsciiNoCase, AsciiNoCase> byAsciiName;
+        QHash<QByteArray, KeyLine> byFoldedName; // names with other characters
         Line lastLine; // last non-blank line of the section, the header at least
     };
     struct Section
@@ -216,6 +266,7 @@ struct SettingsFile::Snapshot
         Line header;
         qsizetype end = 0; // start of the next section's header, or the content's end
         mutable std::optional<Keys> keys; // built at the first look inside
+        mutable std::optional<QStringList> names; // key names in file order, when asked for
     };
 
     QByteArray content;
@@ -293,18 +344,36 @@ struct SettingsFile::Snapshot
                 if (t.trimmed().isEmpty())
                     continue;
                 keys.lastLine = line;
-                QString k;
+                QByteArrayView ascii;
+                QByteArray folded;
                 QByteArrayView v;
-                if (!keyValue(t, k, v))
+                if (!keyLine(t, ascii, folded, v))
                     continue;
-                keys.inOrder.append(k);
-                const QString folded = k.toCaseFolded();
-                if (!keys.byName.contains(folded))
-                    keys.byName.insert(folded, KeyLine {line, v});
+                if (folded.isEmpty())
+                    keys.byAsciiName.try_emplace(ascii, KeyLine {line, v});
+                else if (!keys.byFoldedName.contains(folded))
+                    keys.byFoldedName.insert(folded, KeyLine {line, v});
             }
             s.keys = std::move(keys);
         }
         return *s.keys;
+    }
+
+    const QStringList &namesOf(const Section &s) const
+    {
+        if (!s.names) {
+            QStringList names;
+            for (qsizetype pos = s.header.next; pos < s.end;) {
+                const Line line = lineAt(pos);
+                pos = line.next;
+                QString k;
+                QByteArrayView v;
+                if (keyValue(text(line), k, v))
+                    names.append(k);
+            }
+            s.names = std::move(names);
+        }
+        return *s.names;
     }
 
     const KeyLine *key(const QString &sectionName, const QString &keyName) const
@@ -313,8 +382,16 @@ struct SettingsFile::Snapshot
         if (!s)
             return nullptr;
         const Keys &keys = keysOf(*s);
-        const auto it = keys.byName.constFind(keyName.toCaseFolded());
-        return it == keys.byName.constEnd() ? nullptr : &*it;
+        const QByteArray folded = keyName.toCaseFolded().toUtf8();
+        const auto other = keys.byFoldedName.constFind(folded);
+        const KeyLine *found = other == keys.byFoldedName.constEnd() ? nullptr : &*other;
+        if (isAscii(folded)) {
+            // A name like "ſpeed" folds to an ASCII one: the earlier line counts.
+            const auto it = keys.byAsciiName.find(QByteArrayView(folded));
+            if (it != keys.byAsciiName.end() && (!found || it->second.line.begin < found->line.begin))
+                found = &it->second;
+        }
+        return found;
     }
 };
 
@@ -421,7 +498,7 @@ QStringList SettingsFile::readSection(const QString &section) const
 {
     const auto file = current();
     const Snapshot::Section *s = file ? file->section(section) : nullptr;
-    return s ? file->keysOf(*s).inOrder : QStringList();
+    return s ? file->namesOf(*s) : QStringList();
 }
 
 bool SettingsFile::replaceKey(const QString &section, const QString &key, const QString *value)
