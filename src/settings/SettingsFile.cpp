@@ -239,6 +239,13 @@ qint64 nowNs()
 // so its stamp alone cannot vouch for it.
 constexpr qint64 RacyNs = 100 * qint64(1000000);
 
+// True when the file's times are older than that, also the change time,
+// which a write that sets the modification time back still moves.
+bool settled(const Stamp &stamp, qint64 readStartNs)
+{
+    return qMax(stamp.mtimeNs, stamp.ctimeNs) < readStartNs - RacyNs;
+}
+
 } // namespace
 
 struct SettingsFile::Snapshot
@@ -280,7 +287,7 @@ struct SettingsFile::Snapshot
         : content(std::move(bytes))
         , stamp(fileStamp)
         , exists(fileExists)
-        , trusted(fileExists && stamp.mtimeNs < readStartNs - RacyNs)
+        , trusted(fileExists && settled(stamp, readStartNs))
     {
         parse();
     }
@@ -425,7 +432,7 @@ std::shared_ptr<const SettingsFile::Snapshot> SettingsFile::current() const
         && m_cache->content == content && !m_cache->trusted) {
         // Same bytes as last time: keep what was parsed of them.
         auto same = std::make_shared<Snapshot>(*m_cache);
-        same->trusted = stamp.mtimeNs < readStart - RacyNs;
+        same->trusted = settled(stamp, readStart);
         m_cache = std::move(same);
         return m_cache;
     }
