@@ -71,6 +71,17 @@ bool loadDocument(TData &data, SettingsFile &settings, const QString &input)
     return true;
 }
 
+// One item is one line: control characters (a TAB, CR or LF in a title
+// would split it) are printed as spaces.
+QString oneLineField(QString text)
+{
+    for (QChar &c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            c = u' ';
+    }
+    return text;
+}
+
 template <typename Body> int runWithSettings(const DataArgs &args, Body body)
 {
     std::unique_ptr<SettingsFile> own;
@@ -116,10 +127,10 @@ int RunList(const QStringList &args)
         ListRow row;
         for (int i = 0; i < data.count(); ++i) {
             data.at(i)->FillListItem(row);
-            out += row.caption;
+            out += oneLineField(row.caption);
             for (const QString &sub : row.subItems) {
                 out += u'\t';
-                out += sub;
+                out += oneLineField(sub);
             }
             out += u'\n';
             if (out.size() > (1 << 20)) {

@@ -21,6 +21,16 @@ const char usage[] = "Usage: tidemark-cli COMMAND [ARGS]\n"
                      "      \"HolidayLaw\" of section \"Option\" decides (no settings file: law).\n"
                      "  julius DATE|N\n"
                      "      Print the Julian day number of DATE (Y-M-D), or the date of day N.\n"
+                     "  fetch [--settings FILE] [--port N] [--speed CODE] DEVICEFILE LOCAL\n"
+                     "      Copy DEVICEFILE from the device to LOCAL. LOCAL is replaced only\n"
+                     "      when the whole file has arrived and the link ended cleanly.\n"
+                     "  send [--settings FILE] [--port N] [--speed CODE] LOCAL DEVICEFILE\n"
+                     "      Copy LOCAL to the device as DEVICEFILE.\n"
+                     "      Both make one attempt over the port of section [Option] of the\n"
+                     "      settings file (Dock, IrDA, DefaultPort, Speed) and the serial device\n"
+                     "      of section [Ports]; --port and --speed (codes 1 = 115200 ... 10 = 300\n"
+                     "      bit/s) override them. DEVICEFILE is sent in code page 932. A failure\n"
+                     "      prints the error code and its meaning and exits with status 1.\n"
                      "\n"
                      "Options:\n"
                      "  --help       Show this text.\n"
@@ -73,5 +83,9 @@ int main(int argc, char *argv[])
         return RunDays(args);
     if (command == u"julius")
         return RunJulius(args);
+    if (command == u"fetch")
+        return RunFetch(args);
+    if (command == u"send")
+        return RunSend(args);
     return UsageError(QStringLiteral("unknown command '%1'").arg(command));
 }

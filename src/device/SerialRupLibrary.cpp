@@ -268,6 +268,7 @@ int SerialRupLibrary::u_nego(quintptr, int port, int timeout, int speed, qint32 
 
     auto link = std::make_unique<Link>();
     link->baud = baud;
+    link->parser.setLineRate(baud);
     link->port.setPortName(deviceName(port));
     link->port.setBaudRate(baud);
     link->port.setDataBits(QSerialPort::Data8);

@@ -81,6 +81,23 @@ private Q_SLOTS:
         QCOMPARE(QString::fromUtf8(r.err), BadKind);
     }
 
+    // One item stays one line whatever its title holds.
+    void listWritesControlCharactersAsSpaces()
+    {
+        RecordBytes rec(160);
+        rec.text(6,
+               "a\tb\rc\nd\x01"
+               "e\x7F"
+               "f\x1F")
+            .u8(104, 3);
+        const Run r = runBare("list", {file("ctrl.tmd", HeaderBytes("TideMk20") + rec.bytes)});
+        QCOMPARE(r.exitCode, 0);
+        const QList<QByteArray> lines = r.out.split('\n');
+        QCOMPARE(lines.size(), 2); // one row and the empty rest after its LF
+        QCOMPARE(lines[0].split('\t').first(), QByteArray("a b c d e f "));
+        QVERIFY(!r.out.contains('\r'));
+    }
+
     void convertToCsv()
     {
         const Run r = runBare("convert", {file("conv.tmd", sampleFile()), path("conv.csv")});

@@ -157,5 +157,7 @@ int main(int argc, char *argv[])
     }
 
     DeviceServer server(fd, folder, faults, number(timeout, 10000), parser.isSet(verbose));
+    if (parser.isSet(port))
+        server.setLineRate(number(baud, 19200));
     return server.run();
 }
