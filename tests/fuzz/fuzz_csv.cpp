@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!fuzz::writeFile(in, bytes))
         fuzz::fail("cannot write the input");
 
-    TData first(&settings);
+    TData first(settings);
     apply(first, variant);
     try {
         first.LoadFromFile(in);
@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     try {
         first.SaveToFile(once);
-        TData second(&settings);
+        TData second(settings);
         apply(second, variant);
         second.LoadFromFile(once);
         if (second.count() != first.count())

@@ -48,7 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!fuzz::writeFile(in, input))
         fuzz::fail("cannot write the input");
 
-    TData first(&settings);
+    TData first(settings);
     try {
         first.LoadFromFile(in);
     } catch (const AppError &) {
@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     try {
         first.SaveToFile(once);
-        TData second(&settings);
+        TData second(settings);
         second.LoadFromFile(once);
         if (second.count() != first.count())
             fuzz::fail("a saved document loads with another number of items");

@@ -78,7 +78,9 @@ int main(int argc, char **argv)
                        "家賃,,,,月日指定,,,毎月,25日,,,祝,後,0,0,2026/11/25\r\n"
                        "irr,,,,不定期,,,,,,,,,,,\r\n"
                        "w,,,,曜日指定,,,,,毎週,月火,,,1,1,\r\n"));
-    TData data;
+    // No settings file: the header line of the default CSV settings.
+    SettingsFile noSettings(QStringLiteral("/nonexistent/tidemark.ini"));
+    TData data(noSettings);
     for (int variant = 0; variant < 8; ++variant) {
         QByteArray csv(1, char(variant));
         csv += data.CsvHeaderLine() + "\r\n" + rows;
