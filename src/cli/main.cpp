@@ -1,28 +1,32 @@
 #include "cli/Commands.h"
 
 #include <QCoreApplication>
-
 #include <cstdio>
 
 namespace {
 
-const char usage[] =
-    "Usage: tidemark-cli COMMAND [ARGS]\n"
-    "\n"
-    "Commands:\n"
-    "  convert [--settings FILE] INPUT OUTPUT\n"
-    "      Load INPUT and save it as OUTPUT (CSV when the extension is .csv,\n"
-    "      else the item file).\n"
-    "  list [--settings FILE] INPUT\n"
-    "      Print one line per item: title and the six list texts, TAB-separated.\n"
-    "  days YEAR MONTH\n"
-    "      Print every day of a month: date, weekday, day flags and holiday names.\n"
-    "  julius DATE|N\n"
-    "      Print the Julian day number of DATE (Y-M-D), or the date of day N.\n"
-    "\n"
-    "Options:\n"
-    "  --help       Show this text.\n"
-    "  --version    Show the version.\n";
+const char usage[] = "Usage: tidemark-cli COMMAND [ARGS]\n"
+                     "\n"
+                     "Commands:\n"
+                     "  convert [--settings FILE] INPUT OUTPUT\n"
+                     "      Load INPUT and save it as OUTPUT (CSV when the extension is .csv,\n"
+                     "      else the item file).\n"
+                     "  list [--settings FILE] INPUT\n"
+                     "      Print one line per item: title and the six list texts, TAB-separated.\n"
+                     "  agenda [--settings FILE] [--holidays law|classic] INPUT FROM TO\n"
+                     "      Print every occurrence of INPUT's items shown between FROM and TO\n"
+                     "      (YYYY-MM-DD, 1901-01-01..2099-12-31), by target day, then item:\n"
+                     "      target day, last day, nominal day, first and last shown day (or\n"
+                     "      済まで), item number and title, TAB-separated. The holidays are the\n"
+                     "      set chosen in the settings unless --holidays names one.\n"
+                     "  days YEAR MONTH\n"
+                     "      Print every day of a month: date, weekday, day flags and holiday names.\n"
+                     "  julius DATE|N\n"
+                     "      Print the Julian day number of DATE (Y-M-D), or the date of day N.\n"
+                     "\n"
+                     "Options:\n"
+                     "  --help       Show this text.\n"
+                     "  --version    Show the version.\n";
 
 } // namespace
 
@@ -66,6 +70,8 @@ int main(int argc, char *argv[])
         return RunConvert(args);
     if (command == u"list")
         return RunList(args);
+    if (command == u"agenda")
+        return RunAgenda(args);
     if (command == u"days")
         return RunDays(args);
     if (command == u"julius")
