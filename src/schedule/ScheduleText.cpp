@@ -10,13 +10,10 @@ QString DayWithWeekday(int day)
     return FormatDateSlash(day) + u'(' + WeekdayNames[size_t(ItemWeekday(day))] + u')';
 }
 
-QString ShortDayWithWeekday(int day, int reference)
+QString ShortDayWithWeekday(int day)
 {
-    int y, m, d, ry, rm, rd;
+    int y, m, d;
     DecodeDate(day, y, m, d);
-    DecodeDate(reference, ry, rm, rd);
-    if (y != ry)
-        return DayWithWeekday(day);
     return QStringLiteral("%1/%2(%3)")
         .arg(m, 2, 10, QLatin1Char('0'))
         .arg(d, 2, 10, QLatin1Char('0'))
@@ -40,9 +37,9 @@ QString TargetText(const Occurrence &o)
 {
     QString text = DayWithWeekday(o.target);
     if (o.lastDay != o.target)
-        text += u'〜' + ShortDayWithWeekday(o.lastDay, o.target);
+        text += u'〜' + ShortDayWithWeekday(o.lastDay);
     if (o.moved())
-        text += QStringLiteral(" ←") + ShortDayWithWeekday(o.nominal, o.target) + u' ' + ReasonText(o.reason);
+        text += QStringLiteral(" ←") + ShortDayWithWeekday(o.nominal) + u' ' + ReasonText(o.reason);
     return text;
 }
 

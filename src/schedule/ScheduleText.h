@@ -9,8 +9,8 @@ namespace ScheduleText {
 
 // "2026/12/30(水)"
 QString DayWithWeekday(int day);
-// "12/31(木)", with the year when it differs from `reference`'s.
-QString ShortDayWithWeekday(int day, int reference);
+// "12/31(木)": a moved day or a period's end lies near its target.
+QString ShortDayWithWeekday(int day);
 // "曜日", "祝日" or empty.
 QString ReasonText(ShiftReason reason);
 // "2026/12/30(水) ←12/31(木) 祝日" or "2026/12/30(水)"; a period adds

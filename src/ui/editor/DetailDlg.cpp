@@ -103,7 +103,8 @@ constexpr int GroupW = 497;
 constexpr int BoxCol = 40; // first control of a row inside a group
 constexpr int Row1 = 12, Row2 = 44, Row3 = 76;
 constexpr int DayStep = 35; // one weekday check box
-constexpr int ScheduleLineH = 22;
+// Two rows: three moved target days do not fit the width in one.
+constexpr int ScheduleLineH = 40;
 
 // The "前"/"後" choice of where a date on a holiday moves, at `x` of the
 // group's third row, and the "にずらす" after it; "前" is chosen.
@@ -276,8 +277,10 @@ void TDetailDlg::createControls()
     CancelBtn = DialogForm::makeButton("CancelBtn", QStringLiteral("ｷｬﾝｾﾙ"), QRect(347, 302, 76, 25), this);
     HelpBtn = DialogForm::makeButton("HelpBtn", QStringLiteral("ヘルプ(&H)"), QRect(429, 302, 76, 25), this);
 
-    LNextTargets = addLabel(this, QString(), QRect(8, 335, GroupW, ScheduleLineH - 4), QStringLiteral("LNextTargets"));
+    LNextTargets = addLabel(this, QString(), QRect(8, 334, GroupW, ScheduleLineH - 2), QStringLiteral("LNextTargets"));
     LNextTargets->setTextFormat(Qt::PlainText);
+    LNextTargets->setWordWrap(true);
+    LNextTargets->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
 void TDetailDlg::connectHandlers()
