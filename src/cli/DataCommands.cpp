@@ -1,4 +1,5 @@
 #include "calendar/HolidayRules.h"
+#include "calendar/HolidaySettings.h"
 #include "cli/Commands.h"
 #include "data/AppError.h"
 #include "data/Data.h"
@@ -221,8 +222,10 @@ int RunAgenda(const QStringList &args)
     QString error;
     if (!parseArgs(args, 3, parsed, error, true))
         return UsageError(QStringLiteral("agenda: ") + error);
-    if (parsed.hasHolidays && parsed.holidays != u"law" && parsed.holidays != u"classic")
-        return UsageError(QStringLiteral("agenda: --holidays takes law or classic"));
+    const std::optional<HolidaySet> named
+        = parsed.hasHolidays ? ParseHolidaySetName(parsed.holidays) : std::optional<HolidaySet>();
+    if (parsed.hasHolidays && !named)
+        return UsageError(QStringLiteral("agenda: --holidays must be 'law' or 'classic', not '%1'").arg(parsed.holidays));
     const std::optional<int> from = parseAgendaDate(parsed.files[1]);
     const std::optional<int> to = parseAgendaDate(parsed.files[2]);
     if (!from || !to)
@@ -234,7 +237,7 @@ int RunAgenda(const QStringList &args)
         if (!loadDocument(data, settings, parsed.files[0]))
             return 1;
         HolidayRules rules;
-        rules.setHolidayList(DefaultHolidayLines());
+        ApplyHolidaySet(rules, named ? *named : HolidaySetFromSettings(settings));
         ScheduleEvaluator evaluator(rules);
         QString out;
         for (const Occurrence &o : evaluator.documentOccurrences(data, *from, *to)) {

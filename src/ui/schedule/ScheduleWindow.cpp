@@ -1,6 +1,7 @@
 #include "ui/schedule/ScheduleWindow.h"
 
 #include "calendar/HolidayRules.h"
+#include "calendar/HolidaySettings.h"
 #include "data/Clock.h"
 #include "data/Data.h"
 #include "data/DateValue.h"
@@ -43,7 +44,7 @@ ScheduleWindow::ScheduleWindow(const TData &data, QWidget *parent)
     setWindowTitle(QStringLiteral("予定表"));
     setFont(WindowsFont(QStringLiteral("ＭＳ Ｐゴシック"), -12));
     SetHelpContext(this, HelpContext::Schedule);
-    m_holidays->setHolidayList(DefaultHolidayLines());
+    FollowHolidaySetting(*m_holidays);
     m_evaluator = std::make_unique<ScheduleEvaluator>(*m_holidays);
 
     m_prev = new QToolButton(this);
