@@ -225,7 +225,8 @@ int RunAgenda(const QStringList &args)
     const std::optional<HolidaySet> named
         = parsed.hasHolidays ? ParseHolidaySetName(parsed.holidays) : std::optional<HolidaySet>();
     if (parsed.hasHolidays && !named)
-        return UsageError(QStringLiteral("agenda: --holidays must be 'law' or 'classic', not '%1'").arg(parsed.holidays));
+        return UsageError(
+            QStringLiteral("agenda: --holidays must be 'law' or 'classic', not '%1'").arg(parsed.holidays));
     const std::optional<int> from = parseAgendaDate(parsed.files[1]);
     const std::optional<int> to = parseAgendaDate(parsed.files[2]);
     if (!from || !to)
