@@ -1,6 +1,7 @@
 // 200 items of every kind evaluated over a year, as the schedule window and
 // the agenda command do on each change.
 #include "calendar/HolidayRules.h"
+#include "calendar/HolidaySettings.h"
 #include "data/Data.h"
 #include "data/DateValue.h"
 #include "schedule/Schedule.h"
@@ -50,9 +51,9 @@ void fillDocument(TData &data)
 
 struct Fixture
 {
-    Fixture()
+    explicit Fixture(HolidaySet set = HolidaySet::Law)
     {
-        rules.setHolidayList(DefaultHolidayLines());
+        ApplyHolidaySet(rules, set);
         fillDocument(data);
     }
     HolidayRules rules;
@@ -71,16 +72,17 @@ void BM_DocumentYear(benchmark::State &state)
 }
 BENCHMARK(BM_DocumentYear)->Unit(benchmark::kMillisecond);
 
-// The first run after a change of the holiday rules asks the rules per day.
+// The first run after a change of the holiday rules asks the rules per day:
+// today's law, then the classic holiday lines.
 void BM_DocumentYearColdHolidays(benchmark::State &state)
 {
-    Fixture f;
+    Fixture f(state.range(0) == 0 ? HolidaySet::Law : HolidaySet::Classic);
     for (auto _ : state) {
         ScheduleEvaluator evaluator(f.rules);
         benchmark::DoNotOptimize(evaluator.documentOccurrences(f.data, f.from, f.to));
     }
 }
-BENCHMARK(BM_DocumentYearColdHolidays)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DocumentYearColdHolidays)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
