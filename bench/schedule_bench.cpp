@@ -5,6 +5,7 @@
 #include "data/Data.h"
 #include "data/DateValue.h"
 #include "schedule/Schedule.h"
+#include "settings/SettingsFile.h"
 
 #include <benchmark/benchmark.h>
 
@@ -57,7 +58,9 @@ struct Fixture
         fillDocument(data);
     }
     HolidayRules rules;
-    TData data;
+    // No file behind it: the header defaults are the built-in ones.
+    SettingsFile settings {QString()};
+    TData data {settings};
     const int from = int(EncodeDate(2026, 1, 1));
     const int to = int(EncodeDate(2026, 12, 31));
 };
