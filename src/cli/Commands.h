@@ -6,6 +6,7 @@
 // returns the exit status: 0 success, 1 error (message on stderr), 2 usage.
 int RunConvert(const QStringList &args);
 int RunList(const QStringList &args);
+int RunAgenda(const QStringList &args);
 int RunDays(const QStringList &args);
 int RunJulius(const QStringList &args);
 int RunFetch(const QStringList &args);

@@ -1,13 +1,18 @@
+#include "calendar/HolidayRules.h"
+#include "calendar/HolidaySettings.h"
 #include "cli/Commands.h"
 #include "data/AppError.h"
 #include "data/Data.h"
 #include "data/Notifier.h"
+#include "schedule/Schedule.h"
 #include "settings/AppSettings.h"
 #include "settings/SettingsFile.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -15,12 +20,14 @@ struct DataArgs
 {
     QString settingsPath;
     bool hasSettings = false;
+    QString holidays;
+    bool hasHolidays = false;
     QStringList files;
 };
 
-// Splits `[--settings FILE] FILES...`; returns false with a usage error
-// message in `error`.
-bool parseArgs(const QStringList &args, int fileCount, DataArgs &out, QString &error)
+// Splits `[--settings FILE] [--holidays SET] FILES...` (--holidays only where
+// `holidays` allows it); returns false with a usage error message in `error`.
+bool parseArgs(const QStringList &args, int fileCount, DataArgs &out, QString &error, bool holidays = false)
 {
     bool optionsEnded = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
@@ -37,6 +44,16 @@ bool parseArgs(const QStringList &args, int fileCount, DataArgs &out, QString &e
         } else if (!optionsEnded && a.startsWith(QLatin1String("--settings="))) {
             out.settingsPath = a.mid(11);
             out.hasSettings = true;
+        } else if (holidays && !optionsEnded && a == u"--holidays") {
+            if (i + 1 >= args.size()) {
+                error = QStringLiteral("option '--holidays' needs law or classic");
+                return false;
+            }
+            out.holidays = args[++i];
+            out.hasHolidays = true;
+        } else if (holidays && !optionsEnded && a.startsWith(QLatin1String("--holidays="))) {
+            out.holidays = a.mid(11);
+            out.hasHolidays = true;
         } else if (!optionsEnded && a.size() > 1 && a.startsWith(u'-')) {
             error = QStringLiteral("unknown option '%1'").arg(a);
             return false;
@@ -133,6 +150,74 @@ int RunList(const QStringList &args)
                 out += oneLineField(sub);
             }
             out += u'\n';
+            if (out.size() > (1 << 20)) {
+                PrintOut(out);
+                out.clear();
+            }
+        }
+        PrintOut(out);
+        std::fflush(stdout);
+        return 0;
+    });
+}
+
+namespace {
+
+// YYYY-MM-DD within 1901-01-01..2099-12-31.
+std::optional<int> parseAgendaDate(const QString &text)
+{
+    static const QRegularExpression pattern(QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2})$"));
+    const QRegularExpressionMatch m = pattern.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    const std::optional<DateValue> date
+        = TryEncodeDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+    if (!date || *date < ScheduleEvaluator::firstNominalDay() || *date > ScheduleEvaluator::lastNominalDay())
+        return std::nullopt;
+    return int(*date);
+}
+
+QString isoDate(int day)
+{
+    int y, m, d;
+    DecodeDate(day, y, m, d);
+    return QStringLiteral("%1-%2-%3")
+        .arg(y, 4, 10, QLatin1Char('0'))
+        .arg(m, 2, 10, QLatin1Char('0'))
+        .arg(d, 2, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
+int RunAgenda(const QStringList &args)
+{
+    DataArgs parsed;
+    QString error;
+    if (!parseArgs(args, 3, parsed, error, true))
+        return UsageError(QStringLiteral("agenda: ") + error);
+    const std::optional<HolidaySet> named
+        = parsed.hasHolidays ? ParseHolidaySetName(parsed.holidays) : std::optional<HolidaySet>();
+    if (parsed.hasHolidays && !named)
+        return UsageError(
+            QStringLiteral("agenda: --holidays must be 'law' or 'classic', not '%1'").arg(parsed.holidays));
+    const std::optional<int> from = parseAgendaDate(parsed.files[1]);
+    const std::optional<int> to = parseAgendaDate(parsed.files[2]);
+    if (!from || !to)
+        return UsageError(QStringLiteral("agenda: FROM and TO are dates YYYY-MM-DD from 1901-01-01 to 2099-12-31"));
+    if (*from > *to)
+        return UsageError(QStringLiteral("agenda: FROM is after TO"));
+
+    return runWithSettings(parsed, [&](TData &data, SettingsFile &settings) {
+        if (!loadDocument(data, settings, parsed.files[0]))
+            return 1;
+        HolidayRules rules;
+        ApplyHolidaySet(rules, named ? *named : HolidaySetFromSettings(settings));
+        ScheduleEvaluator evaluator(rules);
+        QString out;
+        for (const Occurrence &o : evaluator.documentOccurrences(data, *from, *to)) {
+            out += isoDate(o.target) + u'\t' + isoDate(o.lastDay) + u'\t' + isoDate(o.nominal) + u'\t'
+                + isoDate(o.shownFrom) + u'\t' + (o.openEnd ? QStringLiteral("済まで") : isoDate(o.shownTo)) + u'\t'
+                + QString::number(o.itemIndex + 1) + u'\t' + data.at(o.itemIndex)->Title + u'\n';
             if (out.size() > (1 << 20)) {
                 PrintOut(out);
                 out.clear();

@@ -14,6 +14,12 @@ const char usage[] = "Usage: tidemark-cli COMMAND [ARGS]\n"
                      "      else the item file).\n"
                      "  list [--settings FILE] INPUT\n"
                      "      Print one line per item: title and the six list texts, TAB-separated.\n"
+                     "  agenda [--settings FILE] [--holidays law|classic] INPUT FROM TO\n"
+                     "      Print every occurrence of INPUT's items shown between FROM and TO\n"
+                     "      (YYYY-MM-DD, 1901-01-01..2099-12-31), by target day, then item:\n"
+                     "      target day, last day, nominal day, first and last shown day (or\n"
+                     "      済まで), item number and title, TAB-separated. The holidays are the\n"
+                     "      set chosen in the settings unless --holidays names one.\n"
                      "  days [--settings FILE] [--holidays law|classic] YEAR MONTH\n"
                      "      Print every day of a month: date, weekday, day flags and holiday names.\n"
                      "      law: today's holiday law; classic: the fifteen holiday lines with the\n"
@@ -79,6 +85,8 @@ int main(int argc, char *argv[])
         return RunConvert(args);
     if (command == u"list")
         return RunList(args);
+    if (command == u"agenda")
+        return RunAgenda(args);
     if (command == u"days")
         return RunDays(args);
     if (command == u"julius")

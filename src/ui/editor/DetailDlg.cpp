@@ -1,9 +1,13 @@
 #include "ui/editor/DetailDlg.h"
 
 #include "calendar/DateEdit.h"
+#include "calendar/HolidayRules.h"
+#include "calendar/HolidaySettings.h"
 #include "data/Clock.h"
 #include "data/Data.h"
 #include "data/Notifier.h"
+#include "schedule/Schedule.h"
+#include "schedule/ScheduleText.h"
 #include "settings/SaveWindowPos.h"
 #include "ui/controls/CheckBoxEx.h"
 #include "ui/controls/DialogForm.h"
@@ -22,7 +26,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <algorithm>
+#include <tuple>
 
 namespace {
 
@@ -89,7 +95,7 @@ QWidget *addPanel(QWidget *parent, const QString &name, const QRect &geometry)
 
 const char *const DayNames[7] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
 
-// Layout of the 513 x 337 client area.
+// Layout of the client area: 513 x 337, and below it the schedule line.
 constexpr int RowH = 21;
 constexpr int GroupTop = 98;
 constexpr int GroupH = 106;
@@ -97,6 +103,8 @@ constexpr int GroupW = 497;
 constexpr int BoxCol = 40; // first control of a row inside a group
 constexpr int Row1 = 12, Row2 = 44, Row3 = 76;
 constexpr int DayStep = 35; // one weekday check box
+// Two rows: three moved target days do not fit the width in one.
+constexpr int ScheduleLineH = 40;
 
 // The "前"/"後" choice of where a date on a holiday moves, at `x` of the
 // group's third row, and the "にずらす" after it; "前" is chosen.
@@ -119,7 +127,7 @@ TDetailDlg::TDetailDlg(QWidget *parent)
     setObjectName(QStringLiteral("DetailDlg"));
     setWindowTitle(QStringLiteral("自動ToDoの"));
     setFont(WindowsFont(QStringLiteral("ＭＳ ゴシック"), -12));
-    setFixedSize(513, 337);
+    setFixedSize(513, 337 + ScheduleLineH);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     SetHelpContext(this, HelpContext::ItemEditor);
     createControls();
@@ -268,6 +276,11 @@ void TDetailDlg::createControls()
     OKBtn->setDefault(true);
     CancelBtn = DialogForm::makeButton("CancelBtn", QStringLiteral("ｷｬﾝｾﾙ"), QRect(347, 302, 76, 25), this);
     HelpBtn = DialogForm::makeButton("HelpBtn", QStringLiteral("ヘルプ(&H)"), QRect(429, 302, 76, 25), this);
+
+    LNextTargets = addLabel(this, QString(), QRect(8, 334, GroupW, ScheduleLineH - 2), QStringLiteral("LNextTargets"));
+    LNextTargets->setTextFormat(Qt::PlainText);
+    LNextTargets->setWordWrap(true);
+    LNextTargets->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
 void TDetailDlg::connectHandlers()
@@ -321,6 +334,103 @@ void TDetailDlg::connectHandlers()
     };
     connect(Text, &QLineEdit::inputRejected, this, beep);
     connect(Memo, &ByteLimitedMemo::inputRejected, this, beep);
+
+    // Any change may move the target days or settle a refusal; the line is
+    // written once after a burst of changes (loading an item sets dozens).
+    m_holidays = std::make_unique<HolidayRules>();
+    FollowHolidaySetting(*m_holidays);
+    m_schedule = std::make_unique<ScheduleEvaluator>(*m_holidays);
+    m_scheduleTimer = new QTimer(this);
+    m_scheduleTimer->setSingleShot(true);
+    m_scheduleTimer->setInterval(0);
+    connect(m_scheduleTimer, &QTimer::timeout, this, &TDetailDlg::updateScheduleLine);
+    for (QAbstractButton *button : findChildren<QAbstractButton *>())
+        connect(button, &QAbstractButton::toggled, this, &TDetailDlg::controlsChanged);
+    for (QLineEdit *edit : findChildren<QLineEdit *>())
+        connect(edit, &QLineEdit::textChanged, this, &TDetailDlg::controlsChanged);
+    connect(CBTitleOpt, &QComboBox::currentIndexChanged, this, &TDetailDlg::controlsChanged);
+    connect(Memo, &QPlainTextEdit::textChanged, this, &TDetailDlg::controlsChanged);
+}
+
+void TDetailDlg::controlsChanged()
+{
+    if (!m_refusing)
+        m_refusal.clear();
+    m_scheduleTimer->start();
+}
+
+void TDetailDlg::updateScheduleLine()
+{
+    const QString text = ScheduleLineText();
+    LNextTargets->setText(text);
+    // A reason is the user's next step; the dates are information.
+    LNextTargets->setStyleSheet(
+        m_refusal.isEmpty() && incompleteReason().isEmpty() ? QString() : QStringLiteral("color: #c00000;"));
+}
+
+QString TDetailDlg::ScheduleLineText()
+{
+    if (!m_refusal.isEmpty())
+        return m_refusal;
+    const QString incomplete = incompleteReason();
+    if (!incomplete.isEmpty())
+        return incomplete;
+    if (ROnce->isChecked() && !dateOf(OSDate))
+        return LOSDate->text() + QStringLiteral("が正しい日付ではありません");
+    if (RIrregular->isChecked() && CbOSDate->isChecked() && !dateOf(OSDate))
+        return QStringLiteral("開始日が正しい日付ではありません");
+    const std::unique_ptr<TItemRec> item = previewItem();
+    return ScheduleText::NextTargetsLine(*m_schedule, *item, int(Clock::todayValue()));
+}
+
+std::unique_ptr<TItemRec> TDetailDlg::previewItem() const
+{
+    const ItemKind kind = ROnce->isChecked() ? KindOnce
+        : RDay->isChecked()                  ? KindDay
+        : RIrregular->isChecked()            ? KindIrregular
+                                             : KindDate;
+    std::unique_ptr<TItemRec> item = NewItemOfKind(kind);
+    item->Assign(*m_workItem);
+    if (kind == KindOnce || kind == KindIrregular) {
+        item->HasStart = kind == KindOnce || CbOSDate->isChecked();
+        if (const auto start = dateOf(OSDate))
+            item->StartDate = *start;
+        const auto end = dateOf(OEDate);
+        item->HasEnd = kind == KindOnce && CbOEDate->isChecked() && end;
+        if (end)
+            item->EndDate = *end;
+    } else if (kind == KindDate) {
+        for (int m = 1; m <= 12; ++m)
+            item->SetMonth(m, CbDMonth[m]->isChecked());
+        item->SetDay(1, DayValue(1));
+        item->SetDay(2, DayValue(2));
+        for (int d = 0; d < 7; ++d)
+            item->SetShiftDay(d, CbDS[d]->isChecked());
+        item->ShiftHoliday = CbDSHoli->isChecked();
+        item->ShiftDir = RDSAfter->isChecked() ? 1 : 0;
+    } else {
+        item->WeekParity = RYOddWeek->isChecked() ? 1 : RYEvenWeek->isChecked() ? 2 : 0;
+        for (int d = 0; d < 7; ++d)
+            item->SetWeekday(d, CbY[d]->isChecked());
+        item->ShiftHoliday = CbYSHoli->isChecked();
+        item->ShiftDir = RYSAfter->isChecked() ? 1 : 0;
+    }
+    return item;
+}
+
+QString TDetailDlg::incompleteReason() const
+{
+    if (Text->text().isEmpty())
+        return QStringLiteral("タイトルを入力してください");
+    if (RDate->isChecked()) {
+        if (std::none_of(CbDMonth.begin() + 1, CbDMonth.end(), [](QCheckBox *b) { return b->isChecked(); }))
+            return QStringLiteral("月を選んでください");
+        if (DayValue(1) <= 0 && DayValue(2) <= 0)
+            return QStringLiteral("日を入力してください");
+    }
+    if (RDay->isChecked() && std::none_of(CbY.begin(), CbY.end(), [](QCheckBox *b) { return b->isChecked(); }))
+        return QStringLiteral("曜日を選んでください");
+    return QString();
 }
 
 void TDetailDlg::setTabOrderByPosition()
@@ -681,49 +791,55 @@ void TDetailDlg::OKBtnClick()
     UpdateOKButton();
     bool ok = OKBtn->isEnabled();
     QWidget *fault = nullptr;
-    auto fail = [&](QWidget *field) {
+    QString reason = ok ? QString() : incompleteReason();
+    auto fail = [&](QWidget *field, const QString &why) {
         ok = false;
         fault = field;
+        reason = why;
     };
 
     // Text loaded from elsewhere may pass the byte limits the fields keep
     // while typing; it is never cut to fit.
     if (ok && !DetailRules::FitsTitle(Text->text()))
-        fail(Text);
+        fail(Text, QStringLiteral("タイトルが長すぎます（32バイトまで）"));
     if (ok && !DetailRules::FitsMemo(Memo->toPlainText()))
-        fail(Memo);
+        fail(Memo, QStringLiteral("メモが長すぎます（64バイトまで、改行は2バイト）"));
 
     if (ok && (ROnce->isChecked() || (RIrregular->isChecked() && CbOSDate->isChecked())) && !dateOf(OSDate))
-        fail(OSDate);
+        fail(OSDate,
+            (ROnce->isChecked() ? LOSDate->text() : QStringLiteral("開始日"))
+                + QStringLiteral("が正しい日付ではありません"));
     if (ok && ROnce->isChecked() && CbOEDate->isChecked()) {
         const auto end = dateOf(OEDate);
         if (!end)
-            fail(OEDate);
+            fail(OEDate, QStringLiteral("終了日が正しい日付ではありません"));
         else if (*end < *dateOf(OSDate))
-            fail(OSDate);
+            fail(OSDate, QStringLiteral("終了日が開始日より前です"));
     }
 
     if (RDate->isChecked()) {
         if (ok && EDDate1->text().isEmpty() && EDDate2->text().isEmpty())
-            fail(EDDate1);
+            fail(EDDate1, QStringLiteral("日を入力してください"));
         if (ok && !EDDate1->text().isEmpty() && DetailRules::FieldNumber(EDDate1->text()) != UDDDate1->position())
-            fail(EDDate1);
+            fail(EDDate1, QStringLiteral("日は1から31で入力してください（31は末日）"));
         if (ok && !EDDate2->text().isEmpty() && DetailRules::FieldNumber(EDDate2->text()) != UDDDate2->position())
-            fail(EDDate2);
+            fail(EDDate2, QStringLiteral("2つめの日は1から31で入力してください（31は末日）"));
     }
 
     // A number field in use whose text is not its spinner's value (emptied,
     // or pasted text) would silently store the spinner's previous value.
-    const std::pair<TEditEx *, TUpDown *> numbers[]
-        = {{ETitleDiff, UDTitleDiff}, {EBefore, UDBefore}, {EAfter, UDAfter}};
-    for (const auto &[field, spinner] : numbers) {
+    const std::tuple<TEditEx *, TUpDown *, QString> numbers[]
+        = {{ETitleDiff, UDTitleDiff, QStringLiteral("号数の差は-99から99で入力してください")},
+            {EBefore, UDBefore, QStringLiteral("表示する前の日数は0から99で入力してください")},
+            {EAfter, UDAfter, QStringLiteral("表示する後の日数は0から99で入力してください")}};
+    for (const auto &[field, spinner, why] : numbers) {
         if (ok && field->isVisibleTo(this) && field->isEnabled()
             && DetailRules::FieldNumber(field->text()) != spinner->position())
-            fail(field);
+            fail(field, why);
     }
 
     if (ok && CbLDate->isChecked() && !dateOf(LDate))
-        fail(LDate);
+        fail(LDate, QStringLiteral("最終処理日が正しい日付ではありません"));
 
     if (RIrregular->isChecked() && CBTitleOpt->currentIndex() > 0) {
         const QSignalBlocker quiet(CBTitleOpt);
@@ -735,7 +851,12 @@ void TDetailDlg::OKBtnClick()
         accept();
         return;
     }
+    // Moving the focus may tidy a field; that is no new edit.
+    m_refusing = true;
+    m_refusal = reason;
     refuse(fault);
+    m_refusing = false;
+    updateScheduleLine();
     Notifier::instance().sound(Notifier::Sound::Beep);
 }
 

@@ -20,6 +20,9 @@ class TDateEdit;
 class TEditEx;
 class TSaveWindowPos;
 class TUpDown;
+class HolidayRules;
+class ScheduleEvaluator;
+class QTimer;
 struct THeadRec;
 
 // The modal editor of one reminder item. It keeps its own working copy of the
@@ -75,6 +78,10 @@ public:
     // spinner's position.
     int DayValue(int index) const;
 
+    // The bottom line: why OK cannot be pressed or was refused, otherwise the
+    // next target days of the item as the controls describe it now.
+    QString ScheduleLineText();
+
 protected:
     void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -85,12 +92,23 @@ private:
     void setTabOrderByPosition();
     // Refuses the OK press: beep, focus to `field`.
     void refuse(QWidget *field);
+    // The item as the controls describe it, without touching WorkItem.
+    std::unique_ptr<TItemRec> previewItem() const;
+    // Why OK is disabled; empty while it is enabled.
+    QString incompleteReason() const;
+    void controlsChanged();
+    void updateScheduleLine();
 
     std::unique_ptr<TItemRec> m_workItem;
     bool SettingMonths = false;
     bool SyncingEveryMonth = false;
     bool m_shown = false;
     bool m_loading = false;
+    bool m_refusing = false;
+    QString m_refusal;
+    std::unique_ptr<HolidayRules> m_holidays;
+    std::unique_ptr<ScheduleEvaluator> m_schedule;
+    QTimer *m_scheduleTimer = nullptr;
 
     TSaveWindowPos *SaveWindowPos1 = nullptr;
 
@@ -155,4 +173,5 @@ private:
     QPushButton *OKBtn = nullptr;
     QPushButton *CancelBtn = nullptr;
     QPushButton *HelpBtn = nullptr;
+    QLabel *LNextTargets = nullptr;
 };
