@@ -1,4 +1,5 @@
 #include "app/StartupWarmUp.h"
+#include "data/DocumentSaveFile.h"
 #include "data/Notifier.h"
 #include "device/RuputerComWidgets.h"
 #include "ui/controls/AppStyle.h"
@@ -50,6 +51,7 @@ int main(int argc, char *argv[])
 {
     PrepareStartupHeap();
     StartupWarmUp warmUp;
+    IgnoreFileSizeSignal();
     QApplication app(argc, argv);
     QApplication::setStyle(new TAppStyle);
     // The application title (message box captions). Set as the name, not as

@@ -1,4 +1,5 @@
 #include "cli/Commands.h"
+#include "data/DocumentSaveFile.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -19,8 +20,11 @@ const char usage[] = "Usage: tidemark-cli COMMAND [ARGS]\n"
                      "      target day, last day, nominal day, first and last shown day (or\n"
                      "      済まで), item number and title, TAB-separated. The holidays are the\n"
                      "      set chosen in the settings unless --holidays names one.\n"
-                     "  days YEAR MONTH\n"
+                     "  days [--settings FILE] [--holidays law|classic] YEAR MONTH\n"
                      "      Print every day of a month: date, weekday, day flags and holiday names.\n"
+                     "      law: today's holiday law; classic: the fifteen holiday lines with the\n"
+                     "      equinox days and substitute holidays. Without --holidays the setting\n"
+                     "      \"HolidayLaw\" of section \"Option\" decides (no settings file: law).\n"
                      "  julius DATE|N\n"
                      "      Print the Julian day number of DATE (Y-M-D), or the date of day N.\n"
                      "\n"
@@ -50,6 +54,7 @@ int UsageError(const QString &text)
 
 int main(int argc, char *argv[])
 {
+    IgnoreFileSizeSignal();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Tidemark"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TIDEMARK_VERSION));

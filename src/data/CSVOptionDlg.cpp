@@ -165,11 +165,20 @@ void TCSVOptionDlg::FormCreate()
 
 void TCSVOptionDlg::OKBtnClick()
 {
-    SettingsFile &ini = Settings();
+    const int comma = chosenChar(CBCommaChar, Comma, ',', Tab, '\t');
+    const int quote = chosenChar(CBQuoteChar, DoubleQuote, '"', SingleQuote, '\'');
+    if (comma == quote) {
+        // A file written so would not read back.
+        Notifier::instance().sound(Notifier::Sound::Beep);
+        CBQuoteChar->setFocus();
+        if (QLineEdit *edit = CBQuoteChar->lineEdit())
+            edit->selectAll();
+        return;
+    }
 
-    ini.writeInteger(Section, QStringLiteral("CommaChar"), chosenChar(CBCommaChar, Comma, ',', Tab, '\t'));
-    ini.writeInteger(
-        Section, QStringLiteral("QuoteChar"), chosenChar(CBQuoteChar, DoubleQuote, '"', SingleQuote, '\''));
+    SettingsFile &ini = Settings();
+    ini.writeInteger(Section, QStringLiteral("CommaChar"), comma);
+    ini.writeInteger(Section, QStringLiteral("QuoteChar"), quote);
 
     const QString cr = CBCRChar->currentText();
     ini.writeString(Section, QStringLiteral("CRChar"), cr == LfItem || cr.isEmpty() ? QStringLiteral("LF") : cr);

@@ -1,6 +1,7 @@
 #include "data/Data.h"
 
 #include "data/AppError.h"
+#include "data/DocumentSaveFile.h"
 #include "data/Notifier.h"
 #include "data/TextCodec.h"
 #include "settings/AppSettings.h"
@@ -9,7 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -505,9 +506,8 @@ void TData::WriteItemRecord(QIODevice &stream, const TItemRec &item) const
 
 void TData::saveItemFile(const QString &path)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw AppError(fileError("ファイル %1 を作成できません", path));
+    DocumentSaveFile file(path);
+    file.open();
     if (FileVersion != 0)
         Head.SetCurrentSignature();
 
@@ -516,21 +516,17 @@ void TData::saveItemFile(const QString &path)
     const qsizetype flushAt = 1 << 20;
     buffer.reserve(flushAt + recordSize + THeadRec::Size);
     buffer.append(reinterpret_cast<const char *>(Head.Bytes.data()), THeadRec::Size);
-    auto flush = [&] {
-        if (file.write(buffer) != buffer.size())
-            throw AppError(fileError("ファイル %1 に書き込めません", path));
-        buffer.truncate(0);
-    };
     for (const auto &item : m_items) {
         const qsizetype at = buffer.size();
         buffer.resize(at + recordSize);
         EncodeItemRecord(*item, buffer.data() + at);
-        if (buffer.size() >= flushAt)
-            flush();
+        if (buffer.size() >= flushAt) {
+            file.write(buffer);
+            buffer.truncate(0);
+        }
     }
-    flush();
-    if (!file.commit())
-        throw AppError(fileError("ファイル %1 に書き込めません", path));
+    file.write(buffer);
+    file.commit();
 }
 
 // --- CSV settings ---
@@ -540,6 +536,12 @@ void ApplyCSVOption(TData &data, const SettingsFile &settings)
     const QString section = QStringLiteral("CSVOption");
     data.CommaChar = char(settings.readInteger(section, QStringLiteral("CommaChar"), 44) & 0xFF);
     data.QuoteChar = char(settings.readInteger(section, QStringLiteral("QuoteChar"), 34) & 0xFF);
+    // One character cannot both separate and quote: what was written would
+    // read back as something else.
+    if (data.QuoteChar == data.CommaChar) {
+        data.CommaChar = ',';
+        data.QuoteChar = '"';
+    }
     const QString cr = settings.readString(section, QStringLiteral("CRChar"), QStringLiteral("LF"));
     // An empty text would write every memo as one line, its breaks lost.
     data.CRChar = cr == u"LF" || cr.isEmpty() ? QStringLiteral("\n") : cr;

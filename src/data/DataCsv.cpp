@@ -1,6 +1,7 @@
 // CSV import and export of TData.
 
 #include "data/AppError.h"
+#include "data/DocumentSaveFile.h"
 #include "data/Data.h"
 #include "data/Notifier.h"
 #include "data/StringListEx.h"
@@ -8,7 +9,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 
@@ -198,17 +198,15 @@ QByteArray TData::CsvHeaderLine() const
 
 void TData::SaveCsv(const QString &path) const
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw AppError(fileError("ファイル %1 を作成できません", path));
+    DocumentSaveFile file(path);
+    file.open();
 
     const QByteArray crChar = Cp932::encode(CRChar);
     const qsizetype flushAt = 1 << 20;
     QByteArray buffer;
     buffer.reserve(flushAt + 4096);
     auto flush = [&] {
-        if (file.write(buffer) != buffer.size())
-            throw AppError(fileError("ファイル %1 に書き込めません", path));
+        file.write(buffer);
         buffer.truncate(0);
     };
 
@@ -227,8 +225,7 @@ void TData::SaveCsv(const QString &path) const
             flush();
     }
     flush();
-    if (!file.commit())
-        throw AppError(fileError("ファイル %1 に書き込めません", path));
+    file.commit();
 }
 
 void TData::LoadCsv(const QString &path)

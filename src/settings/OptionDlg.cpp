@@ -1,5 +1,6 @@
 #include "settings/OptionDlg.h"
 
+#include "calendar/HolidaySettings.h"
 #include "data/Notifier.h"
 #include "settings/AppSettings.h"
 #include "settings/SettingsFile.h"
@@ -182,6 +183,8 @@ TOptionDlg::TOptionDlg(QWidget *parent)
         {QStringLiteral("通常"), QStringLiteral("フラット"), QStringLiteral("なし")}, 3, Display);
     RGToolBtn->setObjectName(QStringLiteral("RGToolBtn"));
     RGToolBtn->setGeometry(12, 76, 321, 37);
+    CBHolidayLaw
+        = makeCheck("CBHolidayLaw", QStringLiteral("祝日を現行の祝日法で判定する"), QRect(16, 128, 317, 17), Display);
 
     OKBtn = makeButton("OKBtn", QStringLiteral("OK"), QRect(116, 254, 73, 23), this);
     OKBtn->setDefault(true);
@@ -241,6 +244,7 @@ void TOptionDlg::FormCreate()
     ShowFontSample(font);
 
     RGToolBtn->setItemIndex(ini.readInteger(Section, QStringLiteral("ToolBtn"), 1));
+    CBHolidayLaw->setChecked(HolidaySetFromSettings(ini) == HolidaySet::Law);
     FontSample->setAutoFillBackground(true);
     QPalette palette = FontSample->palette();
     palette.setColor(QPalette::Window, palette.color(QPalette::Base));
@@ -318,6 +322,9 @@ void TOptionDlg::OKBtnClick()
     ini.writeInteger(Section, QStringLiteral("FontSize"), pointSize(font));
     ini.writeString(Section, QStringLiteral("FontStyle"), FontStyleText(font));
     ini.writeInteger(Section, QStringLiteral("ToolBtn"), RGToolBtn->ItemIndex());
+    ini.writeBool(Section, QStringLiteral("HolidayLaw"), CBHolidayLaw->isChecked());
+    // Open calendars follow at once, even when the file could not be written.
+    HolidaySetting::instance().announce(CBHolidayLaw->isChecked() ? HolidaySet::Law : HolidaySet::Classic);
     accept();
 }
 

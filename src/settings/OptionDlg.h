@@ -63,6 +63,7 @@ private:
     QPushButton *FontBtn;
     QLabel *FontSample;
     TRadioGroup *RGToolBtn;
+    QCheckBox *CBHolidayLaw;
     QPushButton *OKBtn;
     QPushButton *CancelBtn;
     QPushButton *HelpBtn;

@@ -549,6 +549,12 @@ private Q_SLOTS:
             << QStringLiteral("lf") << true;
         QTest::newRow("garbage") << QStringLiteral("[CSVOption]\nCommaChar=x\nQuoteChar=\nSpaceQuote=abc\nCRChar=\n")
                                  << ',' << '"' << QStringLiteral("\n") << true;
+        // One character cannot both separate and quote: both fall back.
+        QTest::newRow("quote is the separator")
+            << QStringLiteral("[CSVOption]\nCommaChar=59\nQuoteChar=59\nSpaceQuote=0\n") << ',' << '"'
+            << QStringLiteral("\n") << false;
+        QTest::newRow("both tab") << QStringLiteral("[CSVOption]\nCommaChar=9\nQuoteChar=9\n") << ',' << '"'
+                                  << QStringLiteral("\n") << true;
     }
 
     void applyCsvOption()

@@ -2,6 +2,7 @@
 // program without a Ruputer and for testing every error path.
 
 #include "DeviceServer.h"
+#include "data/DocumentSaveFile.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -69,6 +70,7 @@ int fail(const QString &message)
 
 int main(int argc, char *argv[])
 {
+    IgnoreFileSizeSignal();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tidemark-device"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TIDEMARK_VERSION));

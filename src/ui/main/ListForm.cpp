@@ -3,6 +3,7 @@
 #include "data/AppError.h"
 #include "data/CSVOptionDlg.h"
 #include "data/Data.h"
+#include "data/DocumentSaveFile.h"
 #include "data/ItemRec.h"
 #include "data/Notifier.h"
 #include "device/RuputerCom.h"
@@ -27,6 +28,8 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+
+#include <optional>
 
 namespace {
 
@@ -306,11 +309,15 @@ QString TListForm::BackupNameOf(const QString &name)
         return {};
     const qsizetype slash = name.lastIndexOf(u'/');
     const qsizetype dot = name.lastIndexOf(u'.');
-    const QString base = dot > slash ? name.left(dot) : name;
-    QString backup = base + QStringLiteral(".old");
-    if (backup == name)
-        backup = base + QStringLiteral(".ol2");
-    return backup;
+    const QString extension = dot > slash ? name.mid(dot) : QString();
+    const QString base = name.left(name.size() - extension.size());
+    if (extension.compare(u".tmd", Qt::CaseInsensitive) == 0)
+        return base + QStringLiteral(".old");
+    if (extension == u".old")
+        return base + QStringLiteral(".ol2");
+    // Any other document keeps its whole name, so that "x.csv" and "x.tmd"
+    // beside each other never share a backup.
+    return name + QStringLiteral(".bak");
 }
 
 QString TListForm::DeviceNamePart(const QString &deviceFileName)
@@ -401,12 +408,13 @@ bool TListForm::OpenDocument()
 
 bool TListForm::SaveDocument()
 {
-    if (!BackupDone && !BackupName.isEmpty() && QFile::exists(FileName)) {
-        QFile::remove(BackupName);
-        // Once the previous file is the backup, a later save must not put
-        // whatever a failed save left in its place.
-        if (QFile::rename(FileName, BackupName))
-            BackupDone = true;
+    // The previous file becomes the backup only once the new one is complete:
+    // a failed save leaves the document and the earlier backup as they were.
+    std::optional<BackupCopy> backup;
+    if (!BackupDone && !BackupName.isEmpty() && QFileInfo(FileName).isFile()) {
+        backup.emplace(FileName, BackupName);
+        if (!backup->prepare())
+            backup.reset();
     }
     ApplyCSVOption(*Data, Settings());
     try {
@@ -415,6 +423,8 @@ bool TListForm::SaveDocument()
         Notifier::instance().showError(error.message());
         return false;
     }
+    if (backup)
+        backup->commit();
     BackupDone = true;
     SetModified(false);
     return true;
