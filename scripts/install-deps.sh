@@ -7,6 +7,8 @@ packages=(
   build-essential cmake
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
   fonts-noto-cjk
+  # Tests only: libical reads the exported iCalendar files back.
+  pkg-config libical-dev
 )
 if [ "${1:-}" = "--with-bench" ]; then
   packages+=(libbenchmark-dev hyperfine)
