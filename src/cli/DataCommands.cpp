@@ -223,7 +223,7 @@ HolidaySet holidaySetFor(const DataArgs &args, const SettingsFile &settings)
     return HolidaySetFromSettings(settings);
 }
 
-// FROM and TO of agenda and ical; false with the usage error in `error`.
+// FROM and TO as agenda takes them; false with the usage error in `error`.
 bool parseRange(const QString &fromText, const QString &toText, int &from, int &to, QString &error)
 {
     const std::optional<int> f = parseAgendaDate(fromText);
@@ -249,20 +249,26 @@ int RunAgenda(const QStringList &args)
     QString error;
     if (!parseArgs(args, 3, parsed, error, true))
         return UsageError(QStringLiteral("agenda: ") + error);
-    if (parsed.hasHolidays && !ParseHolidaySetName(parsed.holidays))
-        return UsageError(QStringLiteral("agenda: --holidays takes law or classic"));
-    int from = 0, to = 0;
-    if (!parseRange(parsed.files[1], parsed.files[2], from, to, error))
-        return UsageError(QStringLiteral("agenda: ") + error);
+    const std::optional<HolidaySet> named
+        = parsed.hasHolidays ? ParseHolidaySetName(parsed.holidays) : std::optional<HolidaySet>();
+    if (parsed.hasHolidays && !named)
+        return UsageError(
+            QStringLiteral("agenda: --holidays must be 'law' or 'classic', not '%1'").arg(parsed.holidays));
+    const std::optional<int> from = parseAgendaDate(parsed.files[1]);
+    const std::optional<int> to = parseAgendaDate(parsed.files[2]);
+    if (!from || !to)
+        return UsageError(QStringLiteral("agenda: FROM and TO are dates YYYY-MM-DD from 1901-01-01 to 2099-12-31"));
+    if (*from > *to)
+        return UsageError(QStringLiteral("agenda: FROM is after TO"));
 
     return runWithSettings(parsed, [&](TData &data, SettingsFile &settings) {
         if (!loadDocument(data, settings, parsed.files[0]))
             return 1;
         HolidayRules rules;
-        ApplyHolidaySet(rules, holidaySetFor(parsed, settings));
+        ApplyHolidaySet(rules, named ? *named : HolidaySetFromSettings(settings));
         ScheduleEvaluator evaluator(rules);
         QString out;
-        for (const Occurrence &o : evaluator.documentOccurrences(data, from, to)) {
+        for (const Occurrence &o : evaluator.documentOccurrences(data, *from, *to)) {
             out += isoDate(o.target) + u'\t' + isoDate(o.lastDay) + u'\t' + isoDate(o.nominal) + u'\t'
                 + isoDate(o.shownFrom) + u'\t' + (o.openEnd ? QStringLiteral("済まで") : isoDate(o.shownTo)) + u'\t'
                 + QString::number(o.itemIndex + 1) + u'\t' + data.at(o.itemIndex)->Title + u'\n';
@@ -284,7 +290,7 @@ int RunICal(const QStringList &args)
     if (!parseArgs(args, 4, parsed, error, true))
         return UsageError(QStringLiteral("ical: ") + error);
     if (parsed.hasHolidays && !ParseHolidaySetName(parsed.holidays))
-        return UsageError(QStringLiteral("ical: --holidays takes law or classic"));
+        return UsageError(QStringLiteral("ical: --holidays must be 'law' or 'classic', not '%1'").arg(parsed.holidays));
     int from = 0, to = 0;
     if (!parseRange(parsed.files[2], parsed.files[3], from, to, error))
         return UsageError(QStringLiteral("ical: ") + error);

@@ -86,6 +86,9 @@ QUrl HelpUrl(int context)
     case HelpContext::ItemEditor:
         page = "editor.html";
         break;
+    case HelpContext::Schedule:
+        page = "schedule.html";
+        break;
     case HelpContext::CsvSettings:
         page = "csv.html";
         break;

@@ -16,6 +16,7 @@ constexpr int OptionMenu = 3040; // option menu and settings dialog
 constexpr int ItemEditor = 3050;
 constexpr int CsvSettings = 3070;
 constexpr int DeviceSettings = 3080;
+constexpr int Schedule = 3090; // the schedule window
 } // namespace HelpContext
 
 // Gives `widget` (a window, a menu, any control) a help context: F1 while it

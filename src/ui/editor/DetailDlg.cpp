@@ -2,6 +2,7 @@
 
 #include "calendar/DateEdit.h"
 #include "calendar/HolidayRules.h"
+#include "calendar/HolidaySettings.h"
 #include "data/Clock.h"
 #include "data/Data.h"
 #include "data/Notifier.h"
@@ -338,7 +339,7 @@ void TDetailDlg::connectHandlers()
     // Any change may move the target days or settle a refusal; the line is
     // written once after a burst of changes (loading an item sets dozens).
     m_holidays = std::make_unique<HolidayRules>();
-    m_holidays->setHolidayList(DefaultHolidayLines());
+    FollowHolidaySetting(*m_holidays);
     m_schedule = std::make_unique<ScheduleEvaluator>(*m_holidays);
     m_scheduleTimer = new QTimer(this);
     m_scheduleTimer->setSingleShot(true);

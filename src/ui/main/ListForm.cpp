@@ -16,6 +16,7 @@
 #include "ui/controls/Icons.h"
 #include "ui/controls/OpenDialogEx.h"
 #include "ui/main/SortListView.h"
+#include "ui/schedule/ScheduleWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -100,6 +101,8 @@ void TListForm::FormCreate(const QString &argument)
     PopupMenu->setObjectName(QStringLiteral("PopupMenu"));
     SetHelpContext(PopupMenu, HelpContext::EditMenu);
     PopupMenu->addActions({Add, Cpy, Upd, Del});
+    PopupMenu->addSeparator();
+    PopupMenu->addAction(Schedule);
     PopupMenu->setDefaultAction(Upd); // drawn bold
     DataList->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(DataList, &QWidget::customContextMenuRequested, this,
@@ -190,6 +193,9 @@ void TListForm::createActions()
     Del = makeAction("Del", QStringLiteral("削除(&D)"), QStringLiteral("削除"), QKeySequence(Qt::Key_Delete), 10, edit);
     RupOption = makeAction(
         "RupOption", QStringLiteral("Ruputerでの動作設定"), QStringLiteral("Ruputerでの動作設定"), {}, 15, edit);
+    Schedule = makeAction("Schedule", QStringLiteral("予定表(&S)"),
+        QStringLiteral("いつ対象日になり、いつ表示されるか"), {}, -1, QStringLiteral("表示"));
+    Schedule->setIcon(QIcon());
     Option = makeAction("Option", QStringLiteral("設定(&C)"), QStringLiteral("設定"), {}, 12, QString());
     SearchforHelpOn = makeAction(
         "SearchforHelpOn", QStringLiteral("ﾄﾋﾟｯｸの検索(&S)..."), QStringLiteral("ﾄﾋﾟｯｸの検索"), {}, 13, QString());
@@ -207,6 +213,7 @@ void TListForm::createActions()
     connect(Upd, &QAction::triggered, this, &TListForm::UpdExecute);
     connect(Del, &QAction::triggered, this, &TListForm::DelExecute);
     connect(RupOption, &QAction::triggered, this, &TListForm::RupOptionExecute);
+    connect(Schedule, &QAction::triggered, this, &TListForm::ScheduleExecute);
     connect(Option, &QAction::triggered, this, &TListForm::OptionExecute);
     connect(SearchforHelpOn, &QAction::triggered, this, &TListForm::SearchforHelpOnExecute);
     connect(About, &QAction::triggered, this, &TListForm::AboutExecute);
@@ -230,6 +237,11 @@ void TListForm::createMenus()
     Edit1->setObjectName(QStringLiteral("Edit1"));
     SetHelpContext(Edit1, HelpContext::EditMenu);
     Edit1->addActions({Add, Cpy, Upd, Del, RupOption});
+
+    View1 = MainMenu->addMenu(QStringLiteral("表示(&V)"));
+    View1->setObjectName(QStringLiteral("View1"));
+    SetHelpContext(View1, HelpContext::Schedule);
+    View1->addAction(Schedule);
 
     Option1 = MainMenu->addMenu(QStringLiteral("ｵﾌﾟｼｮﾝ(&O)"));
     Option1->setObjectName(QStringLiteral("Option1"));
@@ -349,6 +361,7 @@ void TListForm::SetModified(bool flag)
     }
     setWindowTitle(QStringLiteral("Tidemark - ") + titlePart + (flag ? QStringLiteral("(修正)") : QString()));
     ShowItemCount();
+    Q_EMIT documentChanged();
 }
 
 QString TListForm::ItemCountText() const
@@ -403,6 +416,7 @@ bool TListForm::OpenDocument()
         AddItemRow(Data->at(i));
     DataList->EndUpdate();
     ShowItemCount();
+    Q_EMIT documentChanged();
     return true;
 }
 
@@ -589,10 +603,14 @@ bool TListForm::FormCloseQuery()
 
 void TListForm::closeEvent(QCloseEvent *event)
 {
-    if (FormCloseQuery())
+    if (FormCloseQuery()) {
+        // Closed rather than destroyed with us, so that it keeps its place.
+        if (m_schedule && m_schedule->isVisible())
+            m_schedule->close();
         event->accept();
-    else
+    } else {
         event->ignore();
+    }
 }
 
 TSortListItem *TListForm::SelectedRow() const

@@ -18,6 +18,7 @@ class TAboutBoxDlg;
 class TSaveWindowPos;
 class TSortListItem;
 class TSortListView;
+class ScheduleWindow;
 
 // The main window: owns the one open document (the collection, its file
 // name, backup name, device association and modified flag), shows its items
@@ -63,6 +64,7 @@ public:
     QMenuBar *MainMenu = nullptr;
     QMenu *File1 = nullptr;
     QMenu *Edit1 = nullptr;
+    QMenu *View1 = nullptr;
     QMenu *Option1 = nullptr;
     QMenu *Help1 = nullptr;
     QLabel *MenuStatus = nullptr;
@@ -84,6 +86,7 @@ public:
     QAction *Upd = nullptr;
     QAction *Del = nullptr;
     QAction *RupOption = nullptr;
+    QAction *Schedule = nullptr;
     QAction *Option = nullptr;
     QAction *SearchforHelpOn = nullptr;
     QAction *About = nullptr;
@@ -135,11 +138,18 @@ public Q_SLOTS:
     // Settings commands (ListFormSettingsCommands.cpp).
     void RupOptionExecute();
     void OptionExecute();
+    // The schedule window: opened once, then brought to the front; with a
+    // selected item it shows that item's next target day.
+    void ScheduleExecute();
 
     void SearchforHelpOnExecute();
     void AboutExecute();
     // The extra button of both file dialogs: the CSV settings.
     void OpenDialogButtonClick();
+
+Q_SIGNALS:
+    // The items or the document changed (edit, load, new).
+    void documentChanged();
 
 protected:
     // Writes the document to `path` (item file or CSV by extension); raises
@@ -159,6 +169,7 @@ private:
         int image, const QString &category);
     std::optional<QString> runFileDialog(bool save, const QString &fileName);
 
+    ScheduleWindow *m_schedule = nullptr;
     QString m_argument;
     bool m_argumentMissing = false;
 };

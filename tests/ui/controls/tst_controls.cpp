@@ -587,6 +587,7 @@ private Q_SLOTS:
         row(3050, "editor.html", "項目");
         row(3070, "csv.html", "CSV");
         row(3080, "device.html", "Ruputer");
+        row(3090, "schedule.html", "予定表");
         row(1234, "index.html", "目次"); // unknown
     }
 
@@ -605,7 +606,7 @@ private Q_SLOTS:
         QVERIFY2(html.mid(h1, html.indexOf(QStringLiteral("</h1>")) - h1).contains(heading), qPrintable(page));
         // The contents page links every section.
         if (context == 0) {
-            for (int section : {3010, 3020, 3030, 3040, 3050, 3070, 3080})
+            for (int section : {3010, 3020, 3030, 3040, 3050, 3070, 3080, 3090})
                 QVERIFY(html.contains(QStringLiteral("href=\"%1\"").arg(HelpUrl(section).fileName())));
         }
 
