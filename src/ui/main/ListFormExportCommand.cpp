@@ -7,6 +7,7 @@
 #include "ui/main/ListForm.h"
 #include "ui/schedule/ICalendarRangeDialog.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -27,9 +28,14 @@ void TListForm::ICalExportExecute()
         return;
     HolidayRules rules;
     ApplyHolidaySet(rules, HolidaySetting::current());
+    // Decades of a full document take a few seconds.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     try {
         SaveICalendar(*Data, rules, range.from(), range.to(), *path);
     } catch (const AppError &error) {
+        QApplication::restoreOverrideCursor();
         Notifier::instance().showError(error.message());
+        return;
     }
+    QApplication::restoreOverrideCursor();
 }
