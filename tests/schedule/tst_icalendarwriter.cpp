@@ -1,11 +1,9 @@
 #include "../data/DataFixtures.h"
 #include "calendar/HolidayRules.h"
-#include "data/AppError.h"
 #include "data/Data.h"
 #include "schedule/ICalendarWriter.h"
 #include "schedule/Schedule.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -40,7 +38,6 @@ private Q_SLOTS:
     void fileFrame();
     void stableUids();
     void seriesLines();
-    void saveIsAtomic();
 
 private:
     QByteArray exportOf(TData &data, const QString &from, const QString &to)
@@ -217,26 +214,6 @@ void TestICalendarWriter::seriesLines()
     QVERIFY(lines.contains(QStringLiteral("RRULE:FREQ=WEEKLY;INTERVAL=2;BYDAY=SU;WKST=SU;UNTIL=20261231")));
     // 2026-01-04 is the Sunday of an odd week.
     QVERIFY(lines.contains(QStringLiteral("DTSTART;VALUE=DATE:20260104")));
-}
-
-void TestICalendarWriter::saveIsAtomic()
-{
-    QTemporaryDir dir;
-    TData data;
-    data.append(MakeItem(0, QStringLiteral("t=a s=2026/03/10")));
-    const QString path = dir.filePath(QStringLiteral("out.ics"));
-    SaveICalendar(data, rules, dayOf("2026-01-01"), dayOf("2026-12-31"), path);
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QVERIFY(file.readAll().startsWith("BEGIN:VCALENDAR\r\n"));
-
-    // A folder in the way: an error, and nothing else is left behind.
-    const QString folder = dir.filePath(QStringLiteral("folder.ics"));
-    QVERIFY(QDir().mkdir(folder));
-    QVERIFY_THROWS_EXCEPTION(AppError, SaveICalendar(data, rules, dayOf("2026-01-01"), dayOf("2026-12-31"), folder));
-    QVERIFY(QFileInfo(folder).isDir());
-    QCOMPARE(
-        QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList({"folder.ics", "out.ics"}));
 }
 
 QTEST_GUILESS_MAIN(TestICalendarWriter)

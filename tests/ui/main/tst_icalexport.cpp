@@ -199,16 +199,6 @@ private Q_SLOTS:
         QVERIFY(!form->Modified);
     }
 
-    void newDocumentPresetsAPattern()
-    {
-        TListForm form;
-        bool seen = false;
-        answerRange(QStringLiteral("2026/12/01"), QStringLiteral("2027/01/31"), &seen);
-        form.ICalExportExecute();
-        QVERIFY(seen);
-        QCOMPARE(m_presets, QStringList {QStringLiteral("*.ics")});
-    }
-
     void cancelWritesNothing()
     {
         auto form = openDocument();
