@@ -12,7 +12,6 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
-#include <set>
 #include <vector>
 
 namespace {
@@ -285,12 +284,14 @@ QByteArray ICalendarWriter::itemEvents(const TItemRec &item, int itemIndex, int 
             out.line(QStringLiteral("END:VALARM"));
         }
     };
+    // A period read from CSV may end in year 9999; DATE has four digits.
+    static const int lastEnd = int(EncodeDate(9999, 12, 31));
     auto begin = [&](const QString &uid, int start, int last) {
         out.line(QStringLiteral("BEGIN:VEVENT"));
         out.line(QStringLiteral("UID"), uid);
         out.line(QStringLiteral("DTSTAMP"), dtstamp);
         out.line(QStringLiteral("DTSTART;VALUE=DATE"), icalDate(start));
-        out.line(QStringLiteral("DTEND;VALUE=DATE"), icalDate(last + 1));
+        out.line(QStringLiteral("DTEND;VALUE=DATE"), icalDate(std::min(last + 1, lastEnd)));
     };
     auto end = [&] { out.line(QStringLiteral("END:VEVENT")); };
 

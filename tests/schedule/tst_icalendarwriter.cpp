@@ -163,6 +163,13 @@ void TestICalendarWriter::fileFrame()
     // Only days: no time zone is needed.
     QVERIFY(!bytes.contains("VTIMEZONE"));
 
+    // A period that runs to the last day a date can have still ends in a
+    // four-digit year.
+    TData endless;
+    endless.append(MakeItem(0, QStringLiteral("t=a s=2026/03/10 e=9999/12/31")));
+    QVERIFY(
+        unfold(exportOf(endless, "2026-01-01", "2026-12-31")).contains(QStringLiteral("DTEND;VALUE=DATE:99991231")));
+
     TData empty;
     QCOMPARE(unfold(exportOf(empty, "2026-01-01", "2026-12-31")),
         QStringList({"BEGIN:VCALENDAR", "VERSION:2.0", "PRODID:-//Tidemark//Tidemark//JA", "CALSCALE:GREGORIAN",
