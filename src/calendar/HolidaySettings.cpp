@@ -1,12 +1,12 @@
 #include "calendar/HolidaySettings.h"
 
 #include "settings/AppSettings.h"
+#include "settings/SettingKeys.h"
 #include "settings/SettingsFile.h"
 
 HolidaySet HolidaySetFromSettings(const SettingsFile &settings)
 {
-    return settings.readBool(QStringLiteral("Option"), QStringLiteral("HolidayLaw"), true) ? HolidaySet::Law
-                                                                                           : HolidaySet::Classic;
+    return ReadSetting(settings, SettingKeys::HolidayLaw) ? HolidaySet::Law : HolidaySet::Classic;
 }
 
 void ApplyHolidaySet(HolidayRules &rules, HolidaySet set)

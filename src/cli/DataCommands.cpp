@@ -14,13 +14,6 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
-#include <vector>
-
-#if defined(Q_OS_LINUX) && defined(__GLIBC__)
-#include <malloc.h>
-#include <sys/mman.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -77,36 +70,6 @@ bool parseArgs(const QStringList &args, int fileCount, DataArgs &out, QString &e
     return true;
 }
 
-// A large document is converted in one go: let the heap grow in one step
-// that covers it and back that range with huge pages, so building the items
-// does not take a page fault every few of them.
-void prepareHeap(qint64 inputSize)
-{
-#if defined(Q_OS_LINUX) && defined(__GLIBC__)
-    constexpr qint64 Huge = 2 << 20;
-    const qint64 want = std::min<qint64>(inputSize * 4, qint64(1) << 30);
-    if (want < 8 * Huge)
-        return;
-    mallopt(M_MMAP_THRESHOLD, 32 << 20);
-    mallopt(M_TRIM_THRESHOLD, int(std::min<qint64>(want * 2, INT_MAX)));
-    auto *start = static_cast<char *>(sbrk(0));
-    // Blocks below the mmap threshold come from the heap; freed, they join
-    // its top and stay (trim threshold) for the items to use.
-    std::vector<void *> blocks;
-    for (qint64 got = 0; got < want; got += 16 << 20)
-        blocks.push_back(std::malloc(16 << 20));
-    auto *end = static_cast<char *>(sbrk(0));
-    for (void *b : blocks)
-        std::free(b);
-    const auto from = (reinterpret_cast<quintptr>(start) + Huge - 1) & ~quintptr(Huge - 1);
-    const auto to = reinterpret_cast<quintptr>(end) & ~quintptr(Huge - 1);
-    if (to > from)
-        madvise(reinterpret_cast<void *>(from), size_t(to - from), MADV_HUGEPAGE);
-#else
-    Q_UNUSED(inputSize);
-#endif
-}
-
 // Loads `input` the way the main window opens a document. False (message
 // shown) when the file is missing or the load fails.
 bool loadDocument(TData &data, SettingsFile &settings, const QString &input)
@@ -116,7 +79,6 @@ bool loadDocument(TData &data, SettingsFile &settings, const QString &input)
         Notifier::instance().showError(QStringLiteral("ファイルが見つかりません\"%1\"").arg(input));
         return false;
     }
-    prepareHeap(QFileInfo(input).size());
     try {
         ApplyCSVOption(data, settings);
         data.LoadFromFile(input);
@@ -133,7 +95,7 @@ template <typename Body> int runWithSettings(const DataArgs &args, Body body)
     if (args.hasSettings)
         own = std::make_unique<SettingsFile>(args.settingsPath);
     SettingsFile &settings = own ? *own : Settings();
-    TData data(&settings);
+    TData data(settings);
     return body(data, settings);
 }
 

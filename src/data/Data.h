@@ -68,13 +68,12 @@ inline constexpr int ItemRecordSizes[3] = {160, 80, 64};
 // items.
 //
 // Loads and saves raise AppError with the message the user sees; notices
-// about single records go through the notifier and loading goes on.
+// about single records are shown through the notifier and loading goes on.
 class TData
 {
 public:
-    // Header defaults come from `settings`; without one, from the shared
-    // settings object at the time of each call.
-    explicit TData(SettingsFile *settings = nullptr);
+    // Header defaults come from `settings`, which must outlive the collection.
+    explicit TData(SettingsFile &settings);
     ~TData();
 
     TData(const TData &) = delete;
@@ -120,8 +119,9 @@ public:
     void SaveToFile(const QString &path);
 
     // One record of the version in FileVersion, appended unless skipped.
-    // Bytes the stream no longer holds read as zero.
-    void ReadItemRecord(QIODevice &stream);
+    // Bytes the stream no longer holds read as zero. Returns what the user
+    // should be told about the record, empty when nothing.
+    QString ReadItemRecord(QIODevice &stream);
     // One record of the current version.
     void WriteItemRecord(QIODevice &stream, const TItemRec &item) const;
     // The 160 bytes WriteItemRecord writes.
@@ -135,15 +135,10 @@ public:
     static bool IsCsvPath(const QString &path);
 
 private:
-    SettingsFile &settings() const;
     void loadItemFile(const QString &path);
     void saveItemFile(const QString &path);
-    // Parses one record of `size` bytes of the current FileVersion.
-    void decodeItemRecord(const unsigned char *record);
-    // A record marked deleted, which loading passes over without a word.
-    bool isDeletedRecord(const unsigned char *record) const;
 
-    SettingsFile *m_settings;
+    SettingsFile &m_settings;
     std::vector<std::unique_ptr<TItemRec>> m_items;
 };
 

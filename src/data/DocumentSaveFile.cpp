@@ -23,11 +23,6 @@ std::optional<struct stat> statOf(const QString &path)
     return st;
 }
 
-QString nativeError(const char *format, const QString &path)
-{
-    return QString::fromUtf8(format).arg(QDir::toNativeSeparators(path));
-}
-
 } // namespace
 
 bool IsReplaceableFile(const QString &path)
@@ -45,12 +40,12 @@ DocumentSaveFile::~DocumentSaveFile() = default;
 
 QString DocumentSaveFile::createError(const QString &path)
 {
-    return nativeError("ファイル %1 を作成できません", path);
+    return FileErrorMessage(FileAction::Create, path);
 }
 
 QString DocumentSaveFile::writeError(const QString &path)
 {
-    return nativeError("ファイル %1 に書き込めません", path);
+    return FileErrorMessage(FileAction::Write, path);
 }
 
 void DocumentSaveFile::open()

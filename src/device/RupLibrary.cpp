@@ -3,6 +3,7 @@
 #include "data/TextCodec.h"
 #include "device/SerialRupLibrary.h"
 #include "settings/AppSettings.h"
+#include "settings/SettingKeys.h"
 #include "settings/SettingsFile.h"
 
 #include <QCoreApplication>
@@ -77,7 +78,7 @@ QString foundDescription;
 void search()
 {
     QStringList candidates;
-    const QString configured = Settings().readString(QStringLiteral("Ports"), QStringLiteral("Library"), {});
+    const QString configured = ReadSetting(Settings(), SettingKeys::Library);
     if (!configured.isEmpty())
         candidates << configured;
     if (QCoreApplication::instance())

@@ -5,6 +5,7 @@
 #include "device/RuputerCom.h"
 #include "device/RuputerComUi.h"
 #include "settings/AppSettings.h"
+#include "settings/SettingKeys.h"
 #include "settings/SettingsFile.h"
 
 #include <QCoreApplication>
@@ -238,7 +239,8 @@ QString SerialRupLibrary::deviceName(int port)
 #else
     const QString fallback = QStringLiteral("/dev/ttyS%1").arg(port - 1);
 #endif
-    return Settings().readString(QStringLiteral("Ports"), QStringLiteral("COM%1").arg(port), fallback);
+    return Settings().readString(
+        QString::fromLatin1(SettingKeys::PortsSection), QStringLiteral("COM%1").arg(port), fallback);
 }
 
 int SerialRupLibrary::fail(int port, qint32 code, qint32 *error)

@@ -11,11 +11,6 @@
 
 namespace {
 
-constexpr int KindOnce = 0;
-constexpr int KindDate = 1;
-constexpr int KindDay = 2;
-constexpr int KindIrregular = 3;
-
 // Longest move of a blocked nominal day.
 constexpr int MaxSteps = 31;
 // Search step when looking for the occurrence before or after a range.

@@ -54,7 +54,7 @@ QString NextTargetsLine(ScheduleEvaluator &evaluator, const TItemRec &item, int 
         return QStringLiteral("不定期: 開始日がないので対象日はありません");
     const QList<Occurrence> next = evaluator.nextOccurrences(item, today, count);
     if (next.isEmpty()) {
-        if (item.Kind == 0 || item.Kind == 3) {
+        if (item.Kind == KindOnce || item.Kind == KindIrregular) {
             const QList<Occurrence> past
                 = evaluator.itemOccurrences(item, 0, ScheduleEvaluator::firstNominalDay(), today);
             if (!past.isEmpty())

@@ -3,6 +3,7 @@
 #include "calendar/HolidaySettings.h"
 #include "data/Notifier.h"
 #include "settings/AppSettings.h"
+#include "settings/SettingKeys.h"
 #include "settings/SettingsFile.h"
 #include "ui/controls/DialogForm.h"
 #include "ui/controls/Fonts.h"
@@ -27,8 +28,6 @@
 #include <QTabWidget>
 
 namespace {
-
-const QString Section = QStringLiteral("Option");
 
 // Tabs of one fixed width, as the page control was designed.
 class FixedWidthTabBar : public QTabBar
@@ -217,25 +216,25 @@ void TOptionDlg::FormCreate()
     {
         const QSignalBlocker dock(CBDock);
         const QSignalBlocker irda(CBIrDA);
-        choose(CBDock, ini.readInteger(Section, QStringLiteral("Dock"), 1));
+        choose(CBDock, ReadSetting(ini, SettingKeys::Dock));
         // The dialog's own default: no infrared link.
-        choose(CBIrDA, ini.readInteger(Section, QStringLiteral("IrDA"), 0));
+        choose(CBIrDA, ReadSetting(ini, SettingKeys::IrDAInDialog));
     }
     CBPortChange();
-    const bool dockFirst = ini.readBool(Section, QStringLiteral("DefaultPort"), true);
+    const bool dockFirst = ReadSetting(ini, SettingKeys::DefaultPort);
     RBDock->setChecked(dockFirst);
     RBIrDA->setChecked(!dockFirst);
     // With one link configured the stored choice must not point at the
     // other, which has no port.
     CBPortChange();
 
-    choose(CBSpeed, ini.readInteger(Section, QStringLiteral("Speed"), 4) - 3);
+    choose(CBSpeed, ReadSetting(ini, SettingKeys::Speed) - 3);
 
-    const bool defaultName = ini.readBool(Section, QStringLiteral("RupFileMode"), true);
+    const bool defaultName = ReadSetting(ini, SettingKeys::RupFileMode);
     RBDefault->setChecked(defaultName);
     RBLock->setChecked(!defaultName);
-    ERupFile->setText(ini.readString(Section, QStringLiteral("RupFile"), QString()));
-    CBRupAutoOpen->setChecked(ini.readBool(Section, QStringLiteral("RupAutoOpen"), false));
+    ERupFile->setText(ReadSetting(ini, SettingKeys::RupFile));
+    CBRupAutoOpen->setChecked(ReadSetting(ini, SettingKeys::RupAutoOpen));
 
     // Without "FontName" the sample's own face counts: the dialogs' face.
     QFont font = FontSample->font();
@@ -243,7 +242,7 @@ void TOptionDlg::FormCreate()
     LoadFontSettings(font, Settings());
     ShowFontSample(font);
 
-    RGToolBtn->setItemIndex(ini.readInteger(Section, QStringLiteral("ToolBtn"), 1));
+    RGToolBtn->setItemIndex(ReadSetting(ini, SettingKeys::ToolBtn));
     CBHolidayLaw->setChecked(HolidaySetFromSettings(ini) == HolidaySet::Law);
     FontSample->setAutoFillBackground(true);
     QPalette palette = FontSample->palette();
@@ -311,18 +310,18 @@ void TOptionDlg::OKBtnClick()
 {
     SettingsFile &ini = Settings();
     const QFont &font = m_font;
-    ini.writeInteger(Section, QStringLiteral("Dock"), CBDock->currentIndex());
-    ini.writeInteger(Section, QStringLiteral("IrDA"), CBIrDA->currentIndex());
-    ini.writeBool(Section, QStringLiteral("DefaultPort"), RBDock->isChecked());
-    ini.writeInteger(Section, QStringLiteral("Speed"), CBSpeed->currentIndex() + 3);
-    ini.writeBool(Section, QStringLiteral("RupFileMode"), RBDefault->isChecked());
-    ini.writeString(Section, QStringLiteral("RupFile"), ERupFile->text());
-    ini.writeBool(Section, QStringLiteral("RupAutoOpen"), CBRupAutoOpen->isChecked());
-    ini.writeString(Section, QStringLiteral("FontName"), font.family());
-    ini.writeInteger(Section, QStringLiteral("FontSize"), pointSize(font));
-    ini.writeString(Section, QStringLiteral("FontStyle"), FontStyleText(font));
-    ini.writeInteger(Section, QStringLiteral("ToolBtn"), RGToolBtn->ItemIndex());
-    ini.writeBool(Section, QStringLiteral("HolidayLaw"), CBHolidayLaw->isChecked());
+    WriteSetting(ini, SettingKeys::Dock, CBDock->currentIndex());
+    WriteSetting(ini, SettingKeys::IrDA, CBIrDA->currentIndex());
+    WriteSetting(ini, SettingKeys::DefaultPort, RBDock->isChecked());
+    WriteSetting(ini, SettingKeys::Speed, CBSpeed->currentIndex() + 3);
+    WriteSetting(ini, SettingKeys::RupFileMode, RBDefault->isChecked());
+    WriteSetting(ini, SettingKeys::RupFile, ERupFile->text());
+    WriteSetting(ini, SettingKeys::RupAutoOpen, CBRupAutoOpen->isChecked());
+    WriteSetting(ini, SettingKeys::FontName, font.family());
+    WriteSetting(ini, SettingKeys::FontSize, pointSize(font));
+    WriteSetting(ini, SettingKeys::FontStyle, FontStyleText(font));
+    WriteSetting(ini, SettingKeys::ToolBtn, RGToolBtn->ItemIndex());
+    WriteSetting(ini, SettingKeys::HolidayLaw, CBHolidayLaw->isChecked());
     // Open calendars follow at once, even when the file could not be written.
     HolidaySetting::instance().announce(CBHolidayLaw->isChecked() ? HolidaySet::Law : HolidaySet::Classic);
     accept();

@@ -1,5 +1,6 @@
 #include "data/Data.h"
 #include "data/ItemRec.h"
+#include "settings/AppSettings.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -27,7 +28,7 @@ private Q_SLOTS:
         QVERIFY(dir.isValid());
         QStringList args;
         if (items >= 0) {
-            TData data;
+            TData data(Settings());
             for (int i = 0; i < items; ++i) {
                 auto item = NewItemOfKind(i % 4);
                 item->Title = QStringLiteral("会議資料の提出 %1").arg(i);

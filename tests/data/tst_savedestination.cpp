@@ -120,7 +120,7 @@ private Q_SLOTS:
     {
         m_env = std::make_unique<TestEnvironment>();
         m_settings = std::make_unique<SettingsFile>(m_env->settingsPath());
-        m_data = std::make_unique<TData>(m_settings.get());
+        m_data = std::make_unique<TData>(*m_settings);
         fill(*m_data, 50);
         m_dir = m_env->path(QStringLiteral("save"));
         QVERIFY(QDir().mkpath(m_dir));

@@ -3,6 +3,7 @@
 #include "data/Clock.h"
 #include "data/Data.h"
 #include "schedule/Schedule.h"
+#include "settings/AppSettings.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -302,7 +303,7 @@ void TestSchedule::hostileValuesFromFile()
     QTemporaryDir dir;
     const QString path
         = WriteFile(dir.filePath("hostile.tmd"), HeaderBytes("TideMk20") + parity.bytes + days.bytes + direction.bytes);
-    TData data;
+    TData data(Settings());
     data.LoadFromFile(path);
     QCOMPARE(data.count(), 3);
 
@@ -329,7 +330,7 @@ void TestSchedule::hostileValuesFromFile()
 
 void TestSchedule::documentIsSortedByTargetThenItem()
 {
-    TData data;
+    TData data(Settings());
     data.append(MakeItem(1, "mon=3 d=20,0"));
     data.append(MakeItem(0, "s=2026/03/05"));
     data.append(MakeItem(2, "wd=4")); // Fridays: 6, 13, 20, 27

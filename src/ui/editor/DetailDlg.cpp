@@ -29,7 +29,6 @@
 #include <QTimer>
 #include <algorithm>
 #include <tuple>
-#include <typeinfo>
 
 namespace {
 
@@ -150,12 +149,12 @@ void TDetailDlg::createControls()
     Text = new QLineEdit(this);
     Text->setObjectName(QStringLiteral("Text"));
     Text->setGeometry(60, 8, 202, RowH);
-    Text->setValidator(new ByteLimitValidator(DetailRules::TitleMaxBytes, Text));
+    Text->setValidator(new ByteLimitValidator(TitleMaxBytes, Text));
     addLabel(this, QStringLiteral("号数オプション"), QRect(270, 11, 86, 15), QStringLiteral("LTitleOpt"));
     CBTitleOpt = new QComboBox(this);
     CBTitleOpt->setObjectName(QStringLiteral("CBTitleOpt"));
-    CBTitleOpt->addItems({QStringLiteral("なし"), QStringLiteral("月差"), QStringLiteral("日差"),
-        QStringLiteral("/Vmag形式"), QStringLiteral("巻数")});
+    for (const TitleOption &option : TitleOptions)
+        CBTitleOpt->addItem(option.caption);
     CBTitleOpt->setGeometry(356, 8, 88, RowH);
     ETitleDiff = addNumberField(this, QStringLiteral("ETitleDiff"), QStringLiteral("UDTitleDiff"),
         QRect(447, 8, 46, RowH), -99, 99, 3, UDTitleDiff);
@@ -163,7 +162,7 @@ void TDetailDlg::createControls()
 
     // Memo: two lines of 32 bytes.
     addLabel(this, QStringLiteral("メ モ"), QRect(8, 37, 50, 15), QStringLiteral("LMemo"));
-    Memo = new ByteLimitedMemo(DetailRules::MemoMaxBytes, this);
+    Memo = new ByteLimitedMemo(MemoMaxBytes, this);
     Memo->setObjectName(QStringLiteral("Memo"));
     Memo->setGeometry(60, 34, 445, 40);
 
@@ -386,18 +385,21 @@ QString TDetailDlg::ScheduleLineText()
 
 std::unique_ptr<TItemRec> TDetailDlg::previewItem() const
 {
-    const int kind = ROnce->isChecked() ? 0 : RDay->isChecked() ? 2 : RIrregular->isChecked() ? 3 : 1;
+    const ItemKind kind = ROnce->isChecked() ? KindOnce
+        : RDay->isChecked()                  ? KindDay
+        : RIrregular->isChecked()            ? KindIrregular
+                                             : KindDate;
     std::unique_ptr<TItemRec> item = NewItemOfKind(kind);
     item->Assign(*m_workItem);
-    if (kind == 0 || kind == 3) {
-        item->HasStart = kind == 0 || CbOSDate->isChecked();
+    if (kind == KindOnce || kind == KindIrregular) {
+        item->HasStart = kind == KindOnce || CbOSDate->isChecked();
         if (const auto start = dateOf(OSDate))
             item->StartDate = *start;
         const auto end = dateOf(OEDate);
-        item->HasEnd = kind == 0 && CbOEDate->isChecked() && end;
+        item->HasEnd = kind == KindOnce && CbOEDate->isChecked() && end;
         if (end)
             item->EndDate = *end;
-    } else if (kind == 1) {
+    } else if (kind == KindDate) {
         for (int m = 1; m <= 12; ++m)
             item->SetMonth(m, CbDMonth[m]->isChecked());
         item->SetDay(1, DayValue(1));
@@ -471,7 +473,7 @@ void TDetailDlg::SetDisplayDefaults(const THeadRec &head)
 
 void TDetailDlg::LoadItem(const TItemRec &item)
 {
-    if (typeid(*m_workItem) != typeid(item)) {
+    if (!SameKindClass(*m_workItem, item)) {
         std::unique_ptr<TItemRec> fresh = DupObject(item);
         m_workItem = fresh ? std::move(fresh) : std::make_unique<TItemRec>();
     }
@@ -486,19 +488,17 @@ void TDetailDlg::LoadItem(const TItemRec &item)
     Memo->setPlainText(DetailRules::MemoToEditor(w.MemoText));
 
     switch (w.Kind) {
-    case 0:
+    case KindOnce:
         ROnce->setChecked(true);
         break;
-    case 1:
+    case KindDate:
         RDate->setChecked(true);
         break;
-    case 2:
+    case KindDay:
         RDay->setChecked(true);
         break;
-    case 3:
+    case KindIrregular:
         RIrregular->setChecked(true);
-        break;
-    default:
         break;
     }
 
@@ -562,15 +562,15 @@ void TDetailDlg::FormShow()
 
 void TDetailDlg::StoreItem()
 {
-    int kind = 1;
+    ItemKind kind = KindDate;
     if (ROnce->isChecked())
-        kind = 0;
+        kind = KindOnce;
     else if (RDay->isChecked())
-        kind = 2;
+        kind = KindDay;
     else if (RIrregular->isChecked())
-        kind = 3;
-    std::unique_ptr<TItemRec> ofKind = NewItemOfKind(kind);
-    if (typeid(*m_workItem) != typeid(*ofKind)) {
+        kind = KindIrregular;
+    if (!m_workItem->HasKindClass() || m_workItem->Kind != kind) {
+        std::unique_ptr<TItemRec> ofKind = NewItemOfKind(kind);
         ofKind->Assign(*m_workItem);
         m_workItem = std::move(ofKind);
     }
@@ -584,7 +584,7 @@ void TDetailDlg::StoreItem()
     // A date field that names no real date is only left unread when it is
     // not in use; OKBtnClick refuses it otherwise.
     switch (w.Kind) {
-    case 0:
+    case KindOnce:
         w.HasStart = true;
         if (const auto start = dateOf(OSDate))
             w.StartDate = *start;
@@ -598,7 +598,7 @@ void TDetailDlg::StoreItem()
         if (!w.HasEnd)
             w.EndDate = w.StartDate;
         break;
-    case 1:
+    case KindDate:
         for (int m = 1; m <= 12; ++m)
             w.SetMonth(m, CbDMonth[m]->isChecked());
         w.SetDay(1, DayValue(1));
@@ -608,19 +608,17 @@ void TDetailDlg::StoreItem()
         w.ShiftHoliday = CbDSHoli->isChecked();
         w.ShiftDir = RDSAfter->isChecked() ? 1 : 0;
         break;
-    case 2:
+    case KindDay:
         w.WeekParity = RYOddWeek->isChecked() ? 1 : RYEvenWeek->isChecked() ? 2 : 0;
         for (int d = 0; d < 7; ++d)
             w.SetWeekday(d, CbY[d]->isChecked());
         w.ShiftHoliday = CbYSHoli->isChecked();
         w.ShiftDir = RYSAfter->isChecked() ? 1 : 0;
         break;
-    case 3:
+    case KindIrregular:
         w.HasStart = CbOSDate->isChecked();
         if (const auto start = dateOf(OSDate))
             w.StartDate = *start;
-        break;
-    default:
         break;
     }
 

@@ -9,6 +9,7 @@
 #include "device/RuputerCom.h"
 #include "settings/AppSettings.h"
 #include "settings/SaveWindowPos.h"
+#include "settings/SettingKeys.h"
 #include "settings/SettingsFile.h"
 #include "ui/controls/AboutBox.h"
 #include "ui/controls/Fonts.h"
@@ -33,8 +34,6 @@
 #include <optional>
 
 namespace {
-
-const QString OptionSection = QStringLiteral("Option");
 
 TListForm::FileDialogHook &fileDialogHook()
 {
@@ -114,7 +113,7 @@ void TListForm::FormCreate(const QString &argument)
     DataList->setFont(DisplayFont(listFont));
     ApplyOptions();
     SetFileName(NewFileName);
-    Data = new TData;
+    Data = new TData(Settings());
     ClearDocument();
 
     // Window position, column widths and sort order, before the list is
@@ -146,7 +145,7 @@ void TListForm::startAfterShow()
         Notifier::instance().showMessage(QStringLiteral("ファイルが見つかりません\"%1\"").arg(m_argument));
         return; // a missing file never leads on to the automatic open
     }
-    if (m_argument.isEmpty() && Settings().readBool(OptionSection, QStringLiteral("RupAutoOpen"), false))
+    if (m_argument.isEmpty() && ReadSetting(Settings(), SettingKeys::RupAutoOpen))
         OpenRExecute();
 }
 
@@ -300,7 +299,7 @@ void TListForm::LoadFontSettings(QFont &font) const
 void TListForm::ApplyOptions()
 {
     const SettingsFile &settings = Settings();
-    const int toolBtn = settings.readInteger(OptionSection, QStringLiteral("ToolBtn"), 1);
+    const int toolBtn = ReadSetting(settings, SettingKeys::ToolBtn);
     if (toolBtn == 0 || toolBtn == 1) {
         const bool flat = toolBtn == 1;
         ToolBar->setProperty("Flat", flat);
@@ -312,11 +311,10 @@ void TListForm::ApplyOptions()
         ToolBar->setVisible(false);
     }
 
-    RupCom->setDockPort(settings.readInteger(OptionSection, QStringLiteral("Dock"), 1));
-    RupCom->setIrPort(settings.readInteger(OptionSection, QStringLiteral("IrDA"), 2));
-    RupCom->setDefaultPort(
-        settings.readBool(OptionSection, QStringLiteral("DefaultPort"), true) ? rpDockPort : rpIrPort);
-    RupCom->setSpeed(settings.readInteger(OptionSection, QStringLiteral("Speed"), 4));
+    RupCom->setDockPort(ReadSetting(settings, SettingKeys::Dock));
+    RupCom->setIrPort(ReadSetting(settings, SettingKeys::IrDA));
+    RupCom->setDefaultPort(ReadSetting(settings, SettingKeys::DefaultPort) ? rpDockPort : rpIrPort);
+    RupCom->setSpeed(ReadSetting(settings, SettingKeys::Speed));
 }
 
 QString TListForm::BackupNameOf(const QString &name)
@@ -396,10 +394,7 @@ TSortListItem *TListForm::AddItemRow(TItemRec *item)
 
 void TListForm::RefreshItemRow(TSortListItem *row)
 {
-    ListRow texts;
-    if (row->item())
-        row->item()->FillListItem(texts);
-    row->setRow(texts);
+    row->refresh();
 }
 
 bool TListForm::OpenDocument()
@@ -550,8 +545,8 @@ void TListForm::OpenRExecute()
 {
     if (!ConfirmDiscard())
         return;
-    QString name = Settings().readString(OptionSection, QStringLiteral("RupFile"), QString());
-    if (name.isEmpty() || Settings().readBool(OptionSection, QStringLiteral("RupFileMode"), true)) {
+    QString name = ReadSetting(Settings(), SettingKeys::RupFile);
+    if (name.isEmpty() || ReadSetting(Settings(), SettingKeys::RupFileMode)) {
         QString entered = name;
         if (!Notifier::instance().inputText(
                 QStringLiteral("Ruputerから開く"), QStringLiteral("ファイル名を指定してください"), entered))
