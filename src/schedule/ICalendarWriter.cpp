@@ -16,8 +16,6 @@
 
 namespace {
 
-constexpr int KindDate = 1;
-constexpr int KindDay = 2;
 constexpr int MaxLineOctets = 75;
 
 // Item weekdays 0 Monday ... 6 Sunday.

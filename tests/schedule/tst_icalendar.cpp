@@ -7,6 +7,7 @@
 #include "data/Data.h"
 #include "schedule/ICalendarWriter.h"
 #include "schedule/Schedule.h"
+#include "settings/AppSettings.h"
 
 #include <QtTest>
 #include <libical/ical.h>
@@ -272,7 +273,7 @@ void TestICalendar::daysMatchEvaluation()
     QFETCH(QString, to);
     QFETCH(int, minimum);
 
-    TData data;
+    TData data(Settings());
     data.append(MakeItem(kind, fields + QStringLiteral(" t=x")));
     const TItemRec &item = *data.at(0);
     const std::vector<Instance> expected = evaluated(item, dayOf(from), dayOf(to));
@@ -325,7 +326,7 @@ void TestICalendar::textReadsBack()
     QFETCH(QString, title);
     QFETCH(QString, memo);
 
-    TData data;
+    TData data(Settings());
     auto item = MakeItem(1, QStringLiteral("mon=1,2,3,4,5,6,7,8,9,10,11,12 d=5,0 sh=h dir=1"));
     item->Title = title;
     item->MemoText = memo;
@@ -369,7 +370,7 @@ void TestICalendar::alarm()
     QFETCH(int, kind);
     QFETCH(int, before);
 
-    TData data;
+    TData data(Settings());
     data.append(MakeItem(kind, QStringLiteral("t=x s=2026/05/03 mon=1,5 d=3,0 sh=h dir=1 b=%1 a=-1").arg(before)));
     ScheduleEvaluator evaluator(rules);
     ICalendarWriter writer(evaluator);
@@ -400,7 +401,7 @@ void TestICalendar::alarm()
 void TestICalendar::wholeDocument()
 {
     // Every kind side by side: the events of each item stay apart.
-    TData data;
+    TData data(Settings());
     data.append(MakeItem(0, QStringLiteral("t=a s=2026/01/05 e=2026/01/09")));
     data.append(MakeItem(1, QStringLiteral("t=b mon=1,2,3,4,5,6,7,8,9,10,11,12 d=31,15 sh=5,6,h dir=0")));
     data.append(MakeItem(2, QStringLiteral("t=c wd=0,6 wp=1 sh=h dir=1")));

@@ -3,6 +3,7 @@
 #include "data/Data.h"
 #include "schedule/ICalendarWriter.h"
 #include "schedule/Schedule.h"
+#include "settings/AppSettings.h"
 
 #include <QtTest>
 
@@ -145,7 +146,7 @@ void TestICalendarWriter::foldLine()
 
 void TestICalendarWriter::fileFrame()
 {
-    TData data;
+    TData data(Settings());
     data.append(MakeItem(0, QStringLiteral("t=a s=2026/03/10")));
     const QByteArray bytes = exportOf(data, "2026-01-01", "2026-12-31");
     QVERIFY(!bytes.contains("\r\r"));
@@ -165,12 +166,12 @@ void TestICalendarWriter::fileFrame()
 
     // A period that runs to the last day a date can have still ends in a
     // four-digit year.
-    TData endless;
+    TData endless(Settings());
     endless.append(MakeItem(0, QStringLiteral("t=a s=2026/03/10 e=9999/12/31")));
     QVERIFY(
         unfold(exportOf(endless, "2026-01-01", "2026-12-31")).contains(QStringLiteral("DTEND;VALUE=DATE:99991231")));
 
-    TData empty;
+    TData empty(Settings());
     QCOMPARE(unfold(exportOf(empty, "2026-01-01", "2026-12-31")),
         QStringList({"BEGIN:VCALENDAR", "VERSION:2.0", "PRODID:-//Tidemark//Tidemark//JA", "CALSCALE:GREGORIAN",
             "END:VCALENDAR"}));
@@ -196,7 +197,7 @@ void TestICalendarWriter::stableUids()
     QVERIFY(uidOf(*MakeItem(1, QStringLiteral("t=rent mon=1,2,3 d=25,0 sh=h")), 0) != uidOf(*a, 0));
 
     // The whole file twice: the same UIDs.
-    TData data;
+    TData data(Settings());
     data.append(MakeItem(2, QStringLiteral("t=x wd=0,3 wp=2")));
     const QStringList first = unfold(exportOf(data, "2026-01-01", "2026-03-31")).filter(QRegularExpression("^UID:"));
     const QStringList second = unfold(exportOf(data, "2026-02-01", "2026-04-30")).filter(QRegularExpression("^UID:"));
@@ -207,7 +208,7 @@ void TestICalendarWriter::stableUids()
 
 void TestICalendarWriter::seriesLines()
 {
-    TData data;
+    TData data(Settings());
     data.append(MakeItem(1, QStringLiteral("t=a mon=1,2,3,4,5,6,7,8,9,10,11,12 d=31,10")));
     data.append(MakeItem(1, QStringLiteral("t=b mon=2 d=30,0")));
     data.append(MakeItem(2, QStringLiteral("t=c wd=0,6")));
