@@ -8,6 +8,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
   fonts-noto-cjk
   clang libfuzzer-14-dev
+  # Tests only: libical reads the exported iCalendar files back.
+  pkg-config libical-dev
 )
 # Manual pages, the checks of the desktop metadata, and the Debian package
 packages+=(scdoc groff-base appstream desktop-file-utils file dpkg-dev)

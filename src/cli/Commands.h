@@ -7,6 +7,7 @@
 int RunConvert(const QStringList &args);
 int RunList(const QStringList &args);
 int RunAgenda(const QStringList &args);
+int RunICal(const QStringList &args);
 int RunDays(const QStringList &args);
 int RunJulius(const QStringList &args);
 int RunFetch(const QStringList &args);

@@ -4,6 +4,7 @@
 #include "data/AppError.h"
 #include "data/Data.h"
 #include "data/Notifier.h"
+#include "schedule/ICalendarWriter.h"
 #include "schedule/Schedule.h"
 #include "settings/AppSettings.h"
 #include "settings/SettingsFile.h"
@@ -187,6 +188,32 @@ QString isoDate(int day)
         .arg(d, 2, 10, QLatin1Char('0'));
 }
 
+// The set --holidays names, else the one chosen in the settings.
+HolidaySet holidaySetFor(const DataArgs &args, const SettingsFile &settings)
+{
+    if (args.hasHolidays)
+        return *ParseHolidaySetName(args.holidays);
+    return HolidaySetFromSettings(settings);
+}
+
+// FROM and TO as agenda takes them; false with the usage error in `error`.
+bool parseRange(const QString &fromText, const QString &toText, int &from, int &to, QString &error)
+{
+    const std::optional<int> f = parseAgendaDate(fromText);
+    const std::optional<int> t = parseAgendaDate(toText);
+    if (!f || !t) {
+        error = QStringLiteral("FROM and TO are dates YYYY-MM-DD from 1901-01-01 to 2099-12-31");
+        return false;
+    }
+    if (*f > *t) {
+        error = QStringLiteral("FROM is after TO");
+        return false;
+    }
+    from = *f;
+    to = *t;
+    return true;
+}
+
 } // namespace
 
 int RunAgenda(const QStringList &args)
@@ -225,6 +252,33 @@ int RunAgenda(const QStringList &args)
         }
         PrintOut(out);
         std::fflush(stdout);
+        return 0;
+    });
+}
+
+int RunICal(const QStringList &args)
+{
+    DataArgs parsed;
+    QString error;
+    if (!parseArgs(args, 4, parsed, error, true))
+        return UsageError(QStringLiteral("ical: ") + error);
+    if (parsed.hasHolidays && !ParseHolidaySetName(parsed.holidays))
+        return UsageError(QStringLiteral("ical: --holidays must be 'law' or 'classic', not '%1'").arg(parsed.holidays));
+    int from = 0, to = 0;
+    if (!parseRange(parsed.files[2], parsed.files[3], from, to, error))
+        return UsageError(QStringLiteral("ical: ") + error);
+
+    return runWithSettings(parsed, [&](TData &data, SettingsFile &settings) {
+        if (!loadDocument(data, settings, parsed.files[0]))
+            return 1;
+        HolidayRules rules;
+        ApplyHolidaySet(rules, holidaySetFor(parsed, settings));
+        try {
+            SaveICalendar(data, rules, from, to, parsed.files[1]);
+        } catch (const AppError &e) {
+            Notifier::instance().showError(e.message());
+            return 1;
+        }
         return 0;
     });
 }

@@ -20,6 +20,11 @@ const char usage[] = "Usage: tidemark-cli COMMAND [ARGS]\n"
                      "      target day, last day, nominal day, first and last shown day (or\n"
                      "      済まで), item number and title, TAB-separated. The holidays are the\n"
                      "      set chosen in the settings unless --holidays names one.\n"
+                     "  ical [--settings FILE] [--holidays law|classic] INPUT OUTPUT FROM TO\n"
+                     "      Write every occurrence of INPUT's items whose target day lies between\n"
+                     "      FROM and TO (dates as for agenda) to OUTPUT as an iCalendar file: all-day\n"
+                     "      events, recurring items as series, an alarm for items shown before\n"
+                     "      their day. OUTPUT is replaced only once it is complete.\n"
                      "  days [--settings FILE] [--holidays law|classic] YEAR MONTH\n"
                      "      Print every day of a month: date, weekday, day flags and holiday names.\n"
                      "      law: today's holiday law; classic: the fifteen holiday lines with the\n"
@@ -87,6 +92,8 @@ int main(int argc, char *argv[])
         return RunList(args);
     if (command == u"agenda")
         return RunAgenda(args);
+    if (command == u"ical")
+        return RunICal(args);
     if (command == u"days")
         return RunDays(args);
     if (command == u"julius")

@@ -89,6 +89,9 @@ QUrl HelpUrl(int context)
     case HelpContext::Schedule:
         page = "schedule.html";
         break;
+    case HelpContext::ICalendarExport:
+        page = "ical.html";
+        break;
     case HelpContext::CsvSettings:
         page = "csv.html";
         break;

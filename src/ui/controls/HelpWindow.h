@@ -17,6 +17,7 @@ constexpr int ItemEditor = 3050;
 constexpr int CsvSettings = 3070;
 constexpr int DeviceSettings = 3080;
 constexpr int Schedule = 3090; // the schedule window
+constexpr int ICalendarExport = 3100; // the iCalendar export and its range dialog
 } // namespace HelpContext
 
 // Gives `widget` (a window, a menu, any control) a help context: F1 while it

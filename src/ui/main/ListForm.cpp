@@ -179,6 +179,9 @@ void TListForm::createActions()
         QKeySequence(Qt::CTRL | Qt::Key_S), 2, file);
     SaveAs = makeAction(
         "SaveAs", QStringLiteral("名前を付けて保存(&A)..."), QStringLiteral("名前を付けて保存"), {}, 3, file);
+    ICalExport = makeAction("ICalExport", QStringLiteral("iCalendar形式で書き出し..."),
+        QStringLiteral("iCalendar形式で書き出し"), {}, -1, file);
+    ICalExport->setIcon(QIcon());
     OpenR = makeAction("OpenR", QStringLiteral("Ruputerから開く(&R)"), QStringLiteral("Ruputerから開く"),
         QKeySequence(Qt::CTRL | Qt::Key_R), 4, file);
     SaveR = makeAction("SaveR", QStringLiteral("Ruputerに保存(&W)"), QStringLiteral("Ruputerに保存"), {}, 5, file);
@@ -204,6 +207,7 @@ void TListForm::createActions()
     connect(Open, &QAction::triggered, this, &TListForm::OpenExecute);
     connect(Save, &QAction::triggered, this, &TListForm::SaveExecute);
     connect(SaveAs, &QAction::triggered, this, &TListForm::SaveAsExecute);
+    connect(ICalExport, &QAction::triggered, this, &TListForm::ICalExportExecute);
     connect(OpenR, &QAction::triggered, this, &TListForm::OpenRExecute);
     connect(SaveR, &QAction::triggered, this, &TListForm::SaveRExecute);
     connect(ExitPgm, &QAction::triggered, this, &TListForm::ExitPgmExecute);
@@ -226,7 +230,7 @@ void TListForm::createMenus()
     File1 = MainMenu->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
     File1->setObjectName(QStringLiteral("File1"));
     SetHelpContext(File1, HelpContext::FileMenu);
-    File1->addActions({New, Open, Save, SaveAs});
+    File1->addActions({New, Open, Save, SaveAs, ICalExport});
     File1->addSeparator();
     File1->addActions({OpenR, SaveR});
     File1->addSeparator();
@@ -473,7 +477,7 @@ bool TListForm::ConfirmDiscard()
         == Notifier::Yes;
 }
 
-std::optional<QString> TListForm::runFileDialog(bool save, const QString &fileName)
+std::optional<QString> TListForm::runFileDialog(bool save, const QString &fileName, const QString &exportFilter)
 {
     if (fileDialogHook())
         return fileDialogHook()(save, fileName);
@@ -487,11 +491,20 @@ std::optional<QString> TListForm::runFileDialog(bool save, const QString &fileNa
         dialog = std::make_unique<TOpenDialogEx>(this);
         dialog->setObjectName(QStringLiteral("OpenDialog"));
     }
-    dialog->setFilter(FileFilter);
-    dialog->setFilterIndex(1);
-    dialog->setHelpContext(HelpContext::FileMenu);
-    dialog->setButtonCaption(QStringLiteral("CSVの設定(&C)"));
-    connect(dialog.get(), &TOpenDialogEx::OnButtonClick, this, &TListForm::OpenDialogButtonClick);
+    if (save && !exportFilter.isEmpty()) {
+        dialog->setFilter(exportFilter);
+        dialog->setFilterIndex(1);
+        dialog->setHelpContext(HelpContext::ICalendarExport);
+        dialog->setTitle(QStringLiteral("iCalendar形式で書き出し"));
+        dialog->setDefaultExt(QStringLiteral("ics"));
+        dialog->Panel->hide();
+    } else {
+        dialog->setFilter(FileFilter);
+        dialog->setFilterIndex(1);
+        dialog->setHelpContext(HelpContext::FileMenu);
+        dialog->setButtonCaption(QStringLiteral("CSVの設定(&C)"));
+        connect(dialog.get(), &TOpenDialogEx::OnButtonClick, this, &TListForm::OpenDialogButtonClick);
+    }
     dialog->setFileName(fileName);
     if (!dialog->Execute())
         return std::nullopt;

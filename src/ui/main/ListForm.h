@@ -78,6 +78,7 @@ public:
     QAction *Open = nullptr;
     QAction *Save = nullptr;
     QAction *SaveAs = nullptr;
+    QAction *ICalExport = nullptr;
     QAction *OpenR = nullptr;
     QAction *SaveR = nullptr;
     QAction *ExitPgm = nullptr;
@@ -128,6 +129,9 @@ public Q_SLOTS:
     // The three saves return true when the document was written (and sent).
     bool SaveExecute();
     bool SaveAsExecute();
+    // Writes the items' target days over a chosen range as an iCalendar
+    // file (ListFormExportCommand.cpp).
+    void ICalExportExecute();
     void OpenRExecute();
     bool SaveRExecute();
     void ExitPgmExecute();
@@ -171,7 +175,9 @@ private:
     void createToolBar();
     QAction *makeAction(const char *name, const QString &caption, const QString &hint, const QKeySequence &shortcut,
         int image, const QString &category);
-    std::optional<QString> runFileDialog(bool save, const QString &fileName);
+    // `exportFilter` (save only): the file types of an export, which has no
+    // CSV settings.
+    std::optional<QString> runFileDialog(bool save, const QString &fileName, const QString &exportFilter = QString());
 
     ScheduleWindow *m_schedule = nullptr;
     QString m_argument;
