@@ -1,6 +1,7 @@
 #include "device/RuputerCom.h"
 
 #include "data/Notifier.h"
+#include "device/DeviceErrors.h"
 #include "device/RupLibrary.h"
 #include "device/RuputerComUi.h"
 
@@ -78,9 +79,9 @@ QString TRuputerCom::PhaseNegotiation()
     return QStringLiteral("ネゴシエーション");
 }
 
-QString TRuputerCom::PhaseTransfer()
+QString TRuputerCom::PhaseTransfer(Direction direction)
 {
-    return QStringLiteral("アップロード");
+    return direction == Direction::Receive ? QStringLiteral("ダウンロード") : QStringLiteral("アップロード");
 }
 
 QString TRuputerCom::PhaseEnd()
@@ -115,7 +116,7 @@ TRuputerCom::Attempt TRuputerCom::TransferOnce(
         return attempt;
     }
 
-    attempt.phase = PhaseTransfer();
+    attempt.phase = PhaseTransfer(direction);
     const int result = direction == Direction::Receive
         ? library.u_download(window, port, -1, m_speed, deviceFileName, localPath, &code)
         : library.u_upload(window, port, -1, m_speed, localPath, deviceFileName, &code);
@@ -123,7 +124,9 @@ TRuputerCom::Attempt TRuputerCom::TransferOnce(
         attempt.errorCode = code;
         qint32 scratch = 0; // keeps the transfer's own code for the report
         library.u_end(window, port, 5, m_speed, &scratch);
-        notifier.sound(Notifier::Sound::Exclamation);
+        // Cancel was the user's own choice, not a fault to warn about.
+        if (code != RupError::Cancelled)
+            notifier.sound(Notifier::Sound::Exclamation);
         return attempt;
     }
 
@@ -145,6 +148,8 @@ QString TRuputerCom::errorText(Direction direction, TRupPort kind, const Attempt
     QString text = direction == Direction::Send ? QStringLiteral("Ruputerへの送信に失敗しました。")
                                                 : QStringLiteral("Ruputerからの受信に失敗しました。");
     text += u'(' + QString::number(attempt.errorCode) + u')';
+    if (const QString meaning = DeviceErrorText(attempt.errorCode); !meaning.isEmpty())
+        text += u' ' + meaning;
     text
         += QStringLiteral("\r\nPort = ") + LinkKindName(kind) + QStringLiteral("，COM") + QString::number(portOf(kind));
     text += QStringLiteral("\r\nSpeed = ") + Speedbps();
@@ -174,6 +179,9 @@ bool TRuputerCom::Transfer(Direction direction, const QString &localPath, const 
         }
         if (direction == Direction::Receive)
             QFile::remove(target);
+        // Cancel in the progress window already was the user's answer.
+        if (attempt.errorCode == RupError::Cancelled)
+            return false;
 
         const QString text = errorText(direction, kind, attempt);
         PortSwitchAllowed = m_dockPort != 0 && m_irPort != 0;

@@ -97,7 +97,7 @@ public:
     QString errorText(Direction direction, TRupPort kind, const Attempt &attempt) const;
 
     static QString PhaseNegotiation();
-    static QString PhaseTransfer();
+    static QString PhaseTransfer(Direction direction);
     static QString PhaseEnd();
 
 private:
