@@ -212,6 +212,30 @@ private Q_SLOTS:
         QCOMPARE(written(dlg), bytes.toHex());
     }
 
+    // A click into a day field selects its number as Tab does: typing
+    // replaces it.
+    void dayFieldEnteredByClick_data()
+    {
+        QTest::addColumn<QByteArray>("field");
+        QTest::newRow("before") << QByteArray("EBefore");
+        QTest::newRow("after") << QByteArray("EAfter");
+    }
+    void dayFieldEnteredByClick()
+    {
+        QFETCH(QByteArray, field);
+        TRupOptionDlg dlg;
+        dlg.HeadToControls(headFrom(Defaults));
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        auto *edit = child<TEditEx>(dlg, field.constData());
+        child(dlg, "CBDateDsp")->setFocus();
+        QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(edit->width() - 4, edit->height() / 2));
+        QCOMPARE(QApplication::focusWidget(), edit);
+        QCOMPARE(edit->selectedText(), QStringLiteral("0"));
+        QTest::keyClick(edit, Qt::Key_3);
+        QCOMPARE(edit->text(), QStringLiteral("3"));
+    }
+
     // A day field without a number stops OK and the save of the defaults;
     // the after days count only while they are enabled.
     void dayFieldWithoutNumberRefused_data()
