@@ -218,6 +218,10 @@ TOptionDlg::TOptionDlg(QWidget *parent)
         {QStringLiteral("通常"), QStringLiteral("フラット"), QStringLiteral("なし")}, 3, Display);
     RGToolBtn->setObjectName(QStringLiteral("RGToolBtn"));
     RGToolBtn->setGeometry(12, 76, 321, 37);
+    // Caption, frame and buttons whole in the installed font.
+    RGToolBtn->ensurePolished();
+    RGToolBtn->resize(RGToolBtn->width(), qMax(RGToolBtn->height(), RGToolBtn->neededHeight()));
+    FontBtn->resize(qMax(FontBtn->width(), FontBtn->sizeHint().width()), FontBtn->height());
 
     OKBtn = makeButton("OKBtn", QStringLiteral("OK"), QRect(116 + DeviceColumn, 254, 73, 23), this);
     OKBtn->setDefault(true);
