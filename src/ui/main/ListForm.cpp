@@ -181,7 +181,10 @@ void TListForm::createActions()
     Add = makeAction("Add", QStringLiteral("追加(&A)"), QStringLiteral("追加"), QKeySequence(Qt::Key_Insert), 7, edit);
     Cpy = makeAction("Cpy", QStringLiteral("複写して追加(&C)"), QStringLiteral("複写して追加"),
         QKeySequence(Qt::CTRL | Qt::Key_C), 8, edit);
-    Upd = makeAction("Upd", QStringLiteral("修正(&U)"), QStringLiteral("修正"), QKeySequence(Qt::Key_Return), 9, edit);
+    // The menu names the key as the keyboard does: "Enter", not Qt's "Return".
+    Upd = makeAction(
+        "Upd", QStringLiteral("修正(&U)\tEnter"), QStringLiteral("修正"), QKeySequence(Qt::Key_Return), 9, edit);
+    Upd->setIconText(QStringLiteral("修正"));
     // Enter on the keypad as well as Return.
     Upd->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
     Del = makeAction("Del", QStringLiteral("削除(&D)"), QStringLiteral("削除"), QKeySequence(Qt::Key_Delete), 10, edit);
