@@ -7,11 +7,11 @@
 #include "ui/controls/Icons.h"
 #include "ui/controls/MessageBoxNotifier.h"
 #include "ui/controls/OpenDialogEx.h"
+#include "ui/controls/ScreenFit.h"
 #include "ui/main/ListForm.h"
 
 #include <QApplication>
 #include <QTimer>
-
 #include <chrono>
 #include <cstdio>
 #include <functional>
@@ -67,6 +67,7 @@ int main(int argc, char *argv[])
     QApplication::setFont(appFont);
 
     InstallQtTranslations();
+    InstallScreenFit();
 
     MessageBoxNotifier notifier;
     Notifier::install(&notifier);
