@@ -52,8 +52,12 @@ void FitToScreen(QWidget *window)
         return;
     const QScreen *screen
         = window->testAttribute(Qt::WA_Moved) ? QGuiApplication::screenAt(window->geometry().center()) : nullptr;
+    if (!screen) {
+        const QWidget *active = QApplication::activeWindow();
+        screen = active && active != window ? active->screen() : window->screen();
+    }
     if (!screen)
-        screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+        screen = QGuiApplication::primaryScreen();
     if (!screen)
         return;
     for (const QWidget *other : QApplication::topLevelWidgets()) {
@@ -67,15 +71,12 @@ void FitToScreen(QWidget *window)
 
     QRect geometry = window->geometry();
     const QSize fitted = geometry.size().boundedTo(area.size()).expandedTo(window->minimumSize());
-    const bool shrink = fitted != geometry.size();
     geometry.setSize(fitted);
-    // Left to the window manager, a window that fits is placed on the
-    // screen anyway; one that had to shrink is centred.
-    if (!window->testAttribute(Qt::WA_Moved)) {
-        if (!shrink)
-            return;
+    // A window nobody placed (dialogs are placed over their owner before
+    // they show) would be left to the window manager, which may put it
+    // partly below the screen's edge: it is centred instead.
+    if (!window->testAttribute(Qt::WA_Moved))
         geometry.moveCenter(area.center());
-    }
     geometry.moveLeft(qMax(area.left(), qMin(geometry.left(), area.right() - geometry.width() + 1)));
     geometry.moveTop(qMax(area.top(), qMin(geometry.top(), area.bottom() - geometry.height() + 1)));
     if (geometry != window->geometry())
