@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages Tidemark needs to build, test and run, when
-# any is missing. Needs root (or sudo) only when something must be installed.
+# Installs the Debian 12 packages Tidemark needs to build, test and run
+# (clang and libFuzzer for scripts/fuzz.sh), when any is missing. Needs root (or sudo) only when something must be installed.
 set -euo pipefail
 
 packages=(
   build-essential cmake
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
   fonts-noto-cjk qt6-translations-l10n
+  clang libfuzzer-14-dev
 )
+# Manual pages, the checks of the desktop metadata, and the Debian package
+packages+=(scdoc groff-base appstream desktop-file-utils file dpkg-dev)
 if [ "${1:-}" = "--with-bench" ]; then
   packages+=(libbenchmark-dev hyperfine)
 fi

@@ -1,4 +1,4 @@
-#include "app/StartupWarmUp.h"
+#include "data/DocumentSaveFile.h"
 #include "data/Notifier.h"
 #include "device/RuputerComWidgets.h"
 #include "ui/controls/AppStyle.h"
@@ -48,8 +48,7 @@ private:
 
 int main(int argc, char *argv[])
 {
-    PrepareStartupHeap();
-    StartupWarmUp warmUp;
+    IgnoreFileSizeSignal();
     QApplication app(argc, argv);
     QApplication::setStyle(new TAppStyle);
     // The application title (message box captions). Set as the name, not as
@@ -57,8 +56,6 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("Tidemark"));
     QApplication::setApplicationVersion(QStringLiteral(TIDEMARK_VERSION));
 
-    // Before the first font: the warm-up thread reads the font configuration.
-    warmUp.wait();
     InstallFontSubstitutes();
     // Menus and dialogs without a face of their own use the Japanese one too,
     // so Japanese text never waits for a fallback font search.
@@ -77,10 +74,7 @@ int main(int argc, char *argv[])
     const QStringList args = QApplication::arguments();
     TListForm form(args.size() > 1 ? args.at(1) : QString());
     // The window system wants the icon drawn at every size it lists.
-    new AfterFirstPaint(&form, [] {
-        QApplication::setWindowIcon(AppIcon());
-        ReleaseStartupHeap();
-    });
+    new AfterFirstPaint(&form, [] { QApplication::setWindowIcon(AppIcon()); });
     // TIDEMARK_EXIT_WHEN_SHOWN: once the main window has been painted, print
     // the steady-clock time in nanoseconds and quit (bench/startup.sh times
     // the start-up this way). Installed last, so it runs first.
@@ -92,7 +86,6 @@ int main(int argc, char *argv[])
             QCoreApplication::quit();
         });
     form.show();
-    PrepareFirstPaint(form);
     const int result = app.exec();
     Notifier::install(nullptr);
     return result;

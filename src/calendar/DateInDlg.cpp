@@ -1,5 +1,6 @@
 #include "calendar/DateInDlg.h"
 
+#include "calendar/HolidaySettings.h"
 #include "calendar/MonthlyCalendarEx.h"
 #include "data/Clock.h"
 #include "data/Notifier.h"
@@ -119,6 +120,7 @@ TDateInDlg::TDateInDlg(QWidget *owner)
     m_calendar->Fonts()->setSynchronize(true);
     m_calendar->Fonts()->setFont(TCalExFonts::Weekday, WindowsFont(QStringLiteral("ＭＳ Ｐゴシック"), -13));
     m_calendar->setColor(palette().color(QPalette::Base));
+    FollowHolidaySetting(*m_calendar->Rules());
     connect(m_calendar, &TMonthlyCalendarEx::DayChange, this, &TDateInDlg::CalendarDayChange);
     connect(m_calendar, &TMonthlyCalendarEx::DblClick, this, &TDateInDlg::CloseOk);
     connect(m_calendar, &TMonthlyCalendarEx::KeyDown, this, &TDateInDlg::CalendarKeyDown);

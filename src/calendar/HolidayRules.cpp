@@ -1,5 +1,6 @@
 #include "calendar/HolidayRules.h"
 
+#include "calendar/HolidayLaw.h"
 #include "calendar/Julius.h"
 
 namespace {
@@ -96,6 +97,28 @@ QString CommaText(const QStringList &names)
 HolidayRules::HolidayRules(QObject *parent)
     : QObject(parent)
 { }
+
+HolidayRules::~HolidayRules() = default;
+
+void HolidayRules::setHolidaySet(HolidaySet set)
+{
+    if (set == m_set)
+        return;
+    m_set = set;
+    Q_EMIT changed();
+}
+
+const HolidayLawYear &HolidayRules::lawYear(int year) const
+{
+    auto it = m_lawYears.find(year);
+    if (it != m_lawYears.end())
+        return *it->second;
+    // A calendar shows a few years at a time; a long walk over the years
+    // must not keep them all.
+    if (m_lawYears.size() >= 64)
+        m_lawYears.clear();
+    return *m_lawYears.emplace(year, std::make_unique<HolidayLawYear>(year)).first->second;
+}
 
 void HolidayRules::setHolidayList(const QStringList &lines)
 {
@@ -224,6 +247,9 @@ TDayFlags HolidayRules::GetDayFlags(int year, int month, int day) const
     else if (weekday == 7)
         flags |= dfSaturday;
 
+    if (m_set == HolidaySet::Law)
+        return flags | lawYear(year).flags(month, day);
+
     if (m_autoEquinox && (IsVernalEquinox(year, month, day) || IsAutumnalEquinox(year, month, day)))
         flags |= dfHoliday;
 
@@ -246,6 +272,12 @@ QString HolidayRules::GetDayNames(int year, int month, int day) const
     for (const QString &line : m_holidays)
         if (gives(line, year, month, day, &name))
             names << name;
+    if (m_set == HolidaySet::Law) {
+        const QString lawName = lawYear(year).name(month, day);
+        if (!lawName.isEmpty())
+            names << lawName;
+        return CommaText(names);
+    }
     if (m_autoEquinox) {
         if (IsVernalEquinox(year, month, day))
             names << QStringLiteral("春分の日");

@@ -4,6 +4,10 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <memory>
+#include <unordered_map>
+
+class HolidayLawYear;
 
 // What kind of day a date is, as the calendar colours it.
 enum TDayFlag : quint8 {
@@ -18,6 +22,12 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(TDayFlags)
 
 // The Japanese holidays of every year, as holiday lines.
 QStringList DefaultHolidayLines();
+
+// Where the holidays come from. Law: the built-in table of today's holiday
+// law with its substitute holidays and days between two holidays; the
+// switches AutoEquinox and AutoFurikae play no part. Classic: the holiday
+// lines with the two switches. The lines of both lists apply with either.
+enum class HolidaySet { Law, Classic };
 
 // Holiday and special-day rules: two lists of rule lines and the two computed
 // holidays (equinox days, substitute holiday). Every calendar control holds
@@ -38,6 +48,10 @@ class HolidayRules : public QObject
 
 public:
     explicit HolidayRules(QObject *parent = nullptr);
+    ~HolidayRules() override;
+
+    HolidaySet holidaySet() const { return m_set; }
+    void setHolidaySet(HolidaySet set);
 
     const QStringList &HolidayList() const { return m_holidays; }
     void setHolidayList(const QStringList &lines);
@@ -69,11 +83,15 @@ Q_SIGNALS:
 
 private:
     bool gives(const QString &line, int year, int month, int day, QString *name = nullptr) const;
+    // The law's days of a year, built on first use.
+    const HolidayLawYear &lawYear(int year) const;
 
     QStringList m_holidays;
     QStringList m_specialDays;
     bool m_autoEquinox = true;
     bool m_autoFurikae = true;
+    HolidaySet m_set = HolidaySet::Classic;
+    mutable std::unordered_map<int, std::unique_ptr<HolidayLawYear>> m_lawYears;
 };
 
 // TStringList-style comma text: names joined by commas, a name with a blank,

@@ -2,10 +2,12 @@
 
 #include "calendar/Julius.h"
 
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 #include <utility>
 
 TMonthlyCalendar::TMonthlyCalendar(QWidget *parent)
@@ -151,6 +153,30 @@ void TMonthlyCalendar::DrawCell(QPainter &painter, int col, int row, const QRect
     painter.setFont(font.font);
     painter.setPen(textColor);
     painter.drawText(rect, Qt::AlignCenter | Qt::TextSingleLine, QString::number(d));
+}
+
+// The pointer resting on a holiday or special day shows its names.
+bool TMonthlyCalendar::event(QEvent *event)
+{
+    if (event->type() != QEvent::ToolTip)
+        return TCustomCalendarEx::event(event);
+    const auto *help = static_cast<QHelpEvent *>(event);
+    const QPoint cell = cellUnder(help->pos());
+    QString names;
+    if (cell.y() >= 1) {
+        int y, m, d;
+        JuliusToYmd(FirstCellJulius() + 7 * (cell.y() - 1) + cell.x(), y, m, d);
+        if (m == Month() || m_showNeighbor)
+            names = GetDayNames(y, m, d);
+    }
+    if (names.isEmpty()) {
+        QToolTip::hideText();
+        event->ignore();
+    } else {
+        const QRect cellRect = CellRect(cell.x(), cell.y()).translated(contentsRect().topLeft());
+        QToolTip::showText(help->globalPos(), names, this, cellRect);
+    }
+    return true;
 }
 
 void TMonthlyCalendar::keyPressEvent(QKeyEvent *event)

@@ -47,6 +47,7 @@ protected:
     void DrawPicture(QPainter &painter) override;
     virtual void DrawCell(QPainter &painter, int col, int row, const QRect &rect);
 
+    bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;

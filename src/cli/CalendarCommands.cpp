@@ -1,8 +1,11 @@
-#include "calendar/HolidayRules.h"
+#include "calendar/HolidaySettings.h"
 #include "calendar/Julius.h"
 #include "cli/Commands.h"
+#include "settings/AppSettings.h"
+#include "settings/SettingsFile.h"
 
 #include <QRegularExpression>
+#include <optional>
 
 namespace {
 
@@ -41,7 +44,40 @@ QStringList withoutMarker(QStringList args)
 
 int RunDays(const QStringList &rawArgs)
 {
-    const QStringList args = withoutMarker(rawArgs);
+    // Options first; "--" ends them, and a negative year is no option.
+    QStringList args;
+    std::optional<QString> settingsPath;
+    std::optional<QString> setName;
+    bool optionsEnded = false;
+    for (qsizetype i = 0; i < rawArgs.size(); ++i) {
+        const QString &a = rawArgs[i];
+        if (optionsEnded || !a.startsWith(QLatin1String("--"))) {
+            args << a;
+            continue;
+        }
+        if (a == u"--") {
+            optionsEnded = true;
+            continue;
+        }
+        std::optional<QString> *target = nullptr;
+        QString name = a;
+        const qsizetype equals = a.indexOf(u'=');
+        if (equals > 0)
+            name = a.left(equals);
+        if (name == u"--settings")
+            target = &settingsPath;
+        else if (name == u"--holidays")
+            target = &setName;
+        else
+            return UsageError(QStringLiteral("unknown option '%1'").arg(a));
+        if (equals > 0) {
+            *target = a.mid(equals + 1);
+        } else {
+            if (i + 1 >= rawArgs.size())
+                return UsageError(QStringLiteral("option '%1' needs a value").arg(a));
+            *target = rawArgs[++i];
+        }
+    }
     if (args.size() != 2)
         return UsageError(QStringLiteral("days needs YEAR and MONTH"));
     int year = 0, month = 0;
@@ -50,8 +86,20 @@ int RunDays(const QStringList &rawArgs)
     if (!parseNumber(args[1], 12, month) || month < 1)
         return UsageError(QStringLiteral("MONTH must be a number from 1 to 12"));
 
+    HolidaySet set = HolidaySet::Law;
+    if (setName) {
+        const std::optional<HolidaySet> parsed = ParseHolidaySetName(*setName);
+        if (!parsed)
+            return UsageError(QStringLiteral("--holidays must be 'law' or 'classic', not '%1'").arg(*setName));
+        set = *parsed;
+    } else if (settingsPath) {
+        set = HolidaySetFromSettings(SettingsFile(*settingsPath));
+    } else {
+        set = HolidaySetFromSettings(Settings());
+    }
+
     HolidayRules rules;
-    rules.setHolidayList(DefaultHolidayLines());
+    ApplyHolidaySet(rules, set);
     QString out;
     const int last = JuliusMonthDays(year, month);
     for (int day = 1; day <= last; ++day) {

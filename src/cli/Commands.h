@@ -8,6 +8,8 @@ int RunConvert(const QStringList &args);
 int RunList(const QStringList &args);
 int RunDays(const QStringList &args);
 int RunJulius(const QStringList &args);
+int RunFetch(const QStringList &args);
+int RunSend(const QStringList &args);
 
 // Prints `text` to stdout as UTF-8 (LF line ends are the caller's).
 void PrintOut(const QString &text);

@@ -8,13 +8,6 @@
 #include <QFileInfo>
 #include <cstdio>
 #include <memory>
-#include <vector>
-
-#if defined(Q_OS_LINUX) && defined(__GLIBC__)
-#include <malloc.h>
-#include <sys/mman.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -59,46 +52,15 @@ bool parseArgs(const QStringList &args, int fileCount, DataArgs &out, QString &e
     return true;
 }
 
-// A large document is converted in one go: let the heap grow in one step
-// that covers it and back that range with huge pages, so building the items
-// does not take a page fault every few of them.
-void prepareHeap(qint64 inputSize)
-{
-#if defined(Q_OS_LINUX) && defined(__GLIBC__)
-    constexpr qint64 Huge = 2 << 20;
-    const qint64 want = std::min<qint64>(inputSize * 4, qint64(1) << 30);
-    if (want < 8 * Huge)
-        return;
-    mallopt(M_MMAP_THRESHOLD, 32 << 20);
-    mallopt(M_TRIM_THRESHOLD, int(std::min<qint64>(want * 2, INT_MAX)));
-    auto *start = static_cast<char *>(sbrk(0));
-    // Blocks below the mmap threshold come from the heap; freed, they join
-    // its top and stay (trim threshold) for the items to use.
-    std::vector<void *> blocks;
-    for (qint64 got = 0; got < want; got += 16 << 20)
-        blocks.push_back(std::malloc(16 << 20));
-    auto *end = static_cast<char *>(sbrk(0));
-    for (void *b : blocks)
-        std::free(b);
-    const auto from = (reinterpret_cast<quintptr>(start) + Huge - 1) & ~quintptr(Huge - 1);
-    const auto to = reinterpret_cast<quintptr>(end) & ~quintptr(Huge - 1);
-    if (to > from)
-        madvise(reinterpret_cast<void *>(from), size_t(to - from), MADV_HUGEPAGE);
-#else
-    Q_UNUSED(inputSize);
-#endif
-}
-
 // Loads `input` the way the main window opens a document. False (message
 // shown) when the file is missing or the load fails.
 bool loadDocument(TData &data, SettingsFile &settings, const QString &input)
 {
     // Loading treats a missing file as an empty document; here it is an error.
     if (!QFileInfo(input).isFile()) {
-        Notifier::instance().showError(QStringLiteral("ファイルが見つかりません\"%1\"").arg(input));
+        Notifier::instance().showError(FileErrorMessage(FileAction::Find, input));
         return false;
     }
-    prepareHeap(QFileInfo(input).size());
     try {
         ApplyCSVOption(data, settings);
         data.LoadFromFile(input);
@@ -109,13 +71,24 @@ bool loadDocument(TData &data, SettingsFile &settings, const QString &input)
     return true;
 }
 
+// One item is one line: control characters (a TAB, CR or LF in a title
+// would split it) are printed as spaces.
+QString oneLineField(QString text)
+{
+    for (QChar &c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            c = u' ';
+    }
+    return text;
+}
+
 template <typename Body> int runWithSettings(const DataArgs &args, Body body)
 {
     std::unique_ptr<SettingsFile> own;
     if (args.hasSettings)
         own = std::make_unique<SettingsFile>(args.settingsPath);
     SettingsFile &settings = own ? *own : Settings();
-    TData data(&settings);
+    TData data(settings);
     return body(data, settings);
 }
 
@@ -154,10 +127,10 @@ int RunList(const QStringList &args)
         ListRow row;
         for (int i = 0; i < data.count(); ++i) {
             data.at(i)->FillListItem(row);
-            out += row.caption;
+            out += oneLineField(row.caption);
             for (const QString &sub : row.subItems) {
                 out += u'\t';
-                out += sub;
+                out += oneLineField(sub);
             }
             out += u'\n';
             if (out.size() > (1 << 20)) {

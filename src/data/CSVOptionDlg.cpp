@@ -3,6 +3,7 @@
 #include "data/Notifier.h"
 #include "data/TextCodec.h"
 #include "settings/AppSettings.h"
+#include "settings/SettingKeys.h"
 #include "settings/SettingsFile.h"
 #include "ui/controls/DialogForm.h"
 #include "ui/controls/HelpWindow.h"
@@ -17,7 +18,6 @@
 
 namespace {
 
-const QString Section = QStringLiteral("CSVOption");
 const QString Comma = QStringLiteral("カンマ");
 const QString Tab = QStringLiteral("タブ");
 const QString DoubleQuote = QStringLiteral("ダブル");
@@ -148,10 +148,10 @@ void TCSVOptionDlg::FormCreate()
 {
     SettingsFile &ini = Settings();
 
-    showChar(CBCommaChar, ini.readInteger(Section, QStringLiteral("CommaChar"), ','), ',', '\t');
-    showChar(CBQuoteChar, ini.readInteger(Section, QStringLiteral("QuoteChar"), '"'), '"', '\'');
+    showChar(CBCommaChar, ReadSetting(ini, SettingKeys::CommaChar), ',', '\t');
+    showChar(CBQuoteChar, ReadSetting(ini, SettingKeys::QuoteChar), '"', '\'');
 
-    const QString cr = ini.readString(Section, QStringLiteral("CRChar"), QStringLiteral("LF"));
+    const QString cr = ReadSetting(ini, SettingKeys::CRChar);
     // An empty text stands for the line feed too (see ApplyCSVOption).
     if (cr == QLatin1String("LF") || cr.isEmpty())
         CBCRChar->setCurrentIndex(0);
@@ -160,21 +160,30 @@ void TCSVOptionDlg::FormCreate()
     else
         CBCRChar->setEditText(cr);
 
-    CBSpaceQuote->setChecked(ini.readBool(Section, QStringLiteral("SpaceQuote"), true));
+    CBSpaceQuote->setChecked(ReadSetting(ini, SettingKeys::SpaceQuote));
 }
 
 void TCSVOptionDlg::OKBtnClick()
 {
-    SettingsFile &ini = Settings();
+    const int comma = chosenChar(CBCommaChar, Comma, ',', Tab, '\t');
+    const int quote = chosenChar(CBQuoteChar, DoubleQuote, '"', SingleQuote, '\'');
+    if (comma == quote) {
+        // A file written so would not read back.
+        Notifier::instance().sound(Notifier::Sound::Beep);
+        CBQuoteChar->setFocus();
+        if (QLineEdit *edit = CBQuoteChar->lineEdit())
+            edit->selectAll();
+        return;
+    }
 
-    ini.writeInteger(Section, QStringLiteral("CommaChar"), chosenChar(CBCommaChar, Comma, ',', Tab, '\t'));
-    ini.writeInteger(
-        Section, QStringLiteral("QuoteChar"), chosenChar(CBQuoteChar, DoubleQuote, '"', SingleQuote, '\''));
+    SettingsFile &ini = Settings();
+    WriteSetting(ini, SettingKeys::CommaChar, comma);
+    WriteSetting(ini, SettingKeys::QuoteChar, quote);
 
     const QString cr = CBCRChar->currentText();
-    ini.writeString(Section, QStringLiteral("CRChar"), cr == LfItem || cr.isEmpty() ? QStringLiteral("LF") : cr);
+    WriteSetting(ini, SettingKeys::CRChar, cr == LfItem || cr.isEmpty() ? QStringLiteral("LF") : cr);
 
-    ini.writeBool(Section, QStringLiteral("SpaceQuote"), CBSpaceQuote->isChecked());
+    WriteSetting(ini, SettingKeys::SpaceQuote, CBSpaceQuote->isChecked());
     accept();
 }
 

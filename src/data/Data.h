@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+class NoticeList;
 class QIODevice;
 class SettingsFile;
 
@@ -68,13 +69,12 @@ inline constexpr int ItemRecordSizes[3] = {160, 80, 64};
 // items.
 //
 // Loads and saves raise AppError with the message the user sees; notices
-// about single records go through the notifier and loading goes on.
+// about single records are shown through the notifier and loading goes on.
 class TData
 {
 public:
-    // Header defaults come from `settings`; without one, from the shared
-    // settings object at the time of each call.
-    explicit TData(SettingsFile *settings = nullptr);
+    // Header defaults come from `settings`, which must outlive the collection.
+    explicit TData(SettingsFile &settings);
     ~TData();
 
     TData(const TData &) = delete;
@@ -115,19 +115,23 @@ public:
     // CSV when the extension is ".csv" in any letter case, else the item
     // file. A missing file loads as an empty document. A load that fails
     // leaves the collection empty with the default header; a save that fails
-    // leaves the previous file as it was.
+    // leaves the previous file as it was. What the user should know about
+    // single items (records left out, dates that could not be read, what the
+    // item file cannot hold) is told once, after the command, through the
+    // notifier.
     void LoadFromFile(const QString &path);
     void SaveToFile(const QString &path);
 
     // One record of the version in FileVersion, appended unless skipped.
-    // Bytes the stream no longer holds read as zero.
-    void ReadItemRecord(QIODevice &stream);
+    // Bytes the stream no longer holds read as zero. Returns what the user
+    // should be told about the record, empty when nothing.
+    QString ReadItemRecord(QIODevice &stream);
     // One record of the current version.
     void WriteItemRecord(QIODevice &stream, const TItemRec &item) const;
     // The 160 bytes WriteItemRecord writes.
     static void EncodeItemRecord(const TItemRec &item, char *record);
 
-    void LoadCsv(const QString &path);
+    void LoadCsv(const QString &path, NoticeList &notices);
     void SaveCsv(const QString &path) const;
     // The header line for the current CSV settings, in code page 932.
     QByteArray CsvHeaderLine() const;
@@ -135,17 +139,16 @@ public:
     static bool IsCsvPath(const QString &path);
 
 private:
-    SettingsFile &settings() const;
-    void loadItemFile(const QString &path);
+    void loadItemFile(const QString &path, NoticeList &notices);
     void saveItemFile(const QString &path);
-    // Parses one record of `size` bytes of the current FileVersion.
-    void decodeItemRecord(const unsigned char *record);
-    // A record marked deleted, which loading passes over without a word.
-    bool isDeletedRecord(const unsigned char *record) const;
 
-    SettingsFile *m_settings;
+    SettingsFile &m_settings;
     std::vector<std::unique_ptr<TItemRec>> m_items;
 };
+
+// The CSV column titles, and an item's text in each column.
+QStringList CsvColumnTitles();
+QStringList CsvColumnTexts(const TItemRec &item);
 
 // Copies section "CSVOption" of `settings` into the CSV fields of `data`.
 void ApplyCSVOption(TData &data, const SettingsFile &settings);

@@ -1,14 +1,13 @@
 // CSV import and export of TData.
 
 #include "data/AppError.h"
+#include "data/DocumentSaveFile.h"
 #include "data/Data.h"
 #include "data/Notifier.h"
 #include "data/StringListEx.h"
 #include "data/TextCodec.h"
 
-#include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 
@@ -78,97 +77,51 @@ const Setter Setters[ColumnCount] = {
     &TItemRec::SetLastStr,
 };
 
-QString fileError(const char *format, const QString &path)
-{
-    return QString::fromUtf8(format).arg(QDir::toNativeSeparators(path));
-}
-
 // Lines of a text file as the CSV reader sees them: a line ends at a CR (an
 // LF right after it goes with it), a lone LF belongs to the line, and a byte
-// 0x1A ends the file.
-class LineReader
+// 0x1A ends the file. One line at a time: a file of millions of empty lines
+// needs no list of them.
+class CsvLineCursor
 {
 public:
-    LineReader(QIODevice &device, const QString &path)
-        : m_device(device)
-        , m_path(path)
-    { }
-
-    bool atEnd() { return m_pos >= m_buffer.size() && !fill(); }
-
-    // The next line, without its end. The view is valid until the next call
-    // of readLine or atEnd: most lines are read in place, and only a line
-    // that crosses a block boundary is copied.
-    QByteArrayView readLine()
+    explicit CsvLineCursor(QByteArrayView text)
+        : m_text(text)
     {
-        m_carry.truncate(0);
-        bool carried = false;
-        for (;;) {
-            if (m_pos >= m_buffer.size() && !fill())
-                return carried ? QByteArrayView(m_carry) : QByteArrayView();
-            const qsizetype cr = m_buffer.indexOf('\r', m_pos);
-            if (cr < 0) {
-                m_carry.append(QByteArrayView(m_buffer).sliced(m_pos));
-                carried = true;
-                m_pos = m_buffer.size();
-                continue;
-            }
-            const QByteArrayView rest = QByteArrayView(m_buffer).sliced(m_pos, cr - m_pos);
-            m_pos = cr + 1;
-            if (m_pos >= m_buffer.size()) {
-                // The LF that may follow lies in the next block, which
-                // replaces this one: keep the line first.
-                m_carry.append(rest);
-                if (fill() && m_buffer[m_pos] == '\n')
-                    ++m_pos;
-                return m_carry;
-            }
-            if (m_buffer[m_pos] == '\n')
-                ++m_pos;
-            if (!carried)
-                return rest;
-            m_carry.append(rest);
-            return m_carry;
-        }
+        const qsizetype eof = m_text.indexOf('\x1a');
+        if (eof >= 0)
+            m_text.truncate(eof);
+    }
+
+    bool next(QByteArrayView &line)
+    {
+        if (m_pos >= m_text.size())
+            return false;
+        qsizetype cr = m_text.indexOf('\r', m_pos);
+        if (cr < 0)
+            cr = m_text.size();
+        line = m_text.sliced(m_pos, cr - m_pos);
+        m_pos = cr + 1;
+        if (m_pos < m_text.size() && m_text[m_pos] == '\n')
+            ++m_pos;
+        return true;
     }
 
 private:
-    // Replaces the consumed buffer by the next block; false at the end.
-    bool fill()
-    {
-        if (m_done)
-            return false;
-        m_buffer.resize(BlockSize);
-        const qint64 n = m_device.read(m_buffer.data(), BlockSize);
-        if (n < 0)
-            throw AppError(fileError("ファイル %1 を読み込めません", m_path));
-        m_buffer.resize(n);
-        m_pos = 0;
-        const qsizetype eof = m_buffer.indexOf('\x1a');
-        if (eof >= 0) {
-            m_buffer.truncate(eof);
-            m_done = true;
-        }
-        if (n == 0)
-            m_done = true;
-        return !m_buffer.isEmpty();
-    }
-
-    static constexpr qint64 BlockSize = 1 << 20;
-    QIODevice &m_device;
-    QString m_path;
-    QByteArray m_buffer;
-    QByteArray m_carry;
+    QByteArrayView m_text;
     qsizetype m_pos = 0;
-    bool m_done = false;
 };
 
-// Decodes into `out`, reusing its storage.
-void decodeInto(QString &out, QByteArrayView bytes)
+// The date columns, whose text a load may not be able to read.
+struct DateColumn
 {
-    out.truncate(0);
-    Cp932::decodeAppend(out, bytes);
-}
+    int column;
+    bool TItemRec::*flag;
+};
+const DateColumn DateColumns[] = {
+    {5, &TItemRec::HasStart},
+    {6, &TItemRec::HasEnd},
+    {15, &TItemRec::HasLast},
+};
 
 std::unique_ptr<TItemRec> itemForType(const QString &type)
 {
@@ -198,79 +151,81 @@ QByteArray TData::CsvHeaderLine() const
 
 void TData::SaveCsv(const QString &path) const
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw AppError(fileError("ファイル %1 を作成できません", path));
+    DocumentSaveFile file(path);
+    file.open();
 
     const QByteArray crChar = Cp932::encode(CRChar);
-    const qsizetype flushAt = 1 << 20;
-    QByteArray buffer;
-    buffer.reserve(flushAt + 4096);
-    auto flush = [&] {
-        if (file.write(buffer) != buffer.size())
-            throw AppError(fileError("ファイル %1 に書き込めません", path));
-        buffer.truncate(0);
-    };
-
-    buffer.append(CsvHeaderLine());
-    buffer.append("\r\n");
+    QByteArray text = CsvHeaderLine() + "\r\n";
     QList<QByteArray> fields(ColumnCount);
     for (const auto &item : m_items) {
-        for (int c = 0; c < ColumnCount; ++c) {
-            QByteArray &field = fields[c];
-            field.truncate(0); // keeps the capacity for the next item
-            Cp932::encodeAppend(field, ((*item).*Getters[c])());
-        }
-        TStringListEx::AppendCsvLine(buffer, fields, CommaChar, QuoteChar, crChar, SpaceQuote);
-        buffer.append("\r\n");
-        if (buffer.size() >= flushAt)
-            flush();
+        for (int c = 0; c < ColumnCount; ++c)
+            fields[c] = Cp932::encode(((*item).*Getters[c])());
+        TStringListEx::AppendCsvLine(text, fields, CommaChar, QuoteChar, crChar, SpaceQuote);
+        text.append("\r\n");
     }
-    flush();
-    if (!file.commit())
-        throw AppError(fileError("ファイル %1 に書き込めません", path));
+    file.write(text);
+    file.commit();
 }
 
-void TData::LoadCsv(const QString &path)
+void TData::LoadCsv(const QString &path, NoticeList &notices)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw AppError(fileError("ファイル %1 を開けません", path));
-    LineReader reader(file, path);
+        throw AppError(FileErrorMessage(FileAction::Open, path));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw AppError(FileErrorMessage(FileAction::Read, path));
+    CsvLineCursor lines(bytes);
 
-    if (reader.readLine() != CsvHeaderLine())
+    QByteArrayView line;
+    if (!lines.next(line) || line != CsvHeaderLine())
         throw AppError(QStringLiteral("このアプリケーションから出力したヘッダと違うようです"));
 
     const QByteArray crChar = Cp932::encode(CRChar);
     QList<QByteArray> fields;
-    QString text;
-    qint64 lineNumber = 1;
-    while (!reader.atEnd()) {
-        ++lineNumber;
-        const QByteArrayView line = reader.readLine();
+    for (qint64 lineNumber = 2; lines.next(line); ++lineNumber) {
         TStringListEx::SplitCsvLine(fields, line, CommaChar, QuoteChar, crChar, SpaceQuote);
         // Missing trailing columns read as empty; columns beyond the last
         // are ignored.
-        auto field = [&](int c) { return c < fields.size() ? QByteArrayView(fields[c]) : QByteArrayView(); };
+        auto field
+            = [&](int c) { return Cp932::decode(c < fields.size() ? QByteArrayView(fields[c]) : QByteArrayView()); };
 
-        decodeInto(text, field(TypeColumn));
-        std::unique_ptr<TItemRec> item = itemForType(text);
+        const QString type = field(TypeColumn);
+        std::unique_ptr<TItemRec> item = itemForType(type);
         if (!item) {
-            Notifier::instance().showMessage(QStringLiteral("おかしなデータがあるようです\r行 = ")
-                + QString::number(lineNumber) + QStringLiteral("  Type = ") + text);
+            notices.add(QStringLiteral("おかしなデータがあるようです\r行 = ") + QString::number(lineNumber)
+                + QStringLiteral("  Type = ") + type);
             continue;
         }
-        for (int c = 0; c < ColumnCount; ++c) {
-            if (!Setters[c])
-                continue;
-            // Title and memo are kept by the item: they get their own string.
-            if (c == TitleColumn || c == MemoColumn)
-                ((*item).*Setters[c])(Cp932::decode(field(c)));
-            else {
-                decodeInto(text, field(c));
-                ((*item).*Setters[c])(text);
-            }
+        for (int c = 0; c < ColumnCount; ++c)
+            if (Setters[c])
+                ((*item).*Setters[c])(field(c));
+        // A date nobody can read leaves its field empty; the user must know
+        // before a save makes that the file's content.
+        for (const DateColumn &date : DateColumns) {
+            const QString text = field(date.column).trimmed();
+            if (!text.isEmpty() && !((*item).*date.flag))
+                notices.add(QStringLiteral("「%1」(%2 行目): %3「%4」は日付として読めないため、空欄にしました")
+                                .arg(item->Title)
+                                .arg(lineNumber)
+                                .arg(QString::fromUtf8(ColumnTitles[date.column]), text));
         }
         append(std::move(item));
     }
+}
+
+QStringList CsvColumnTitles()
+{
+    QStringList titles;
+    for (const char *title : ColumnTitles)
+        titles.append(QString::fromUtf8(title));
+    return titles;
+}
+
+QStringList CsvColumnTexts(const TItemRec &item)
+{
+    QStringList texts;
+    for (const Getter getter : Getters)
+        texts.append((item.*getter)());
+    return texts;
 }

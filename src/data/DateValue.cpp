@@ -40,47 +40,8 @@ DateValue QDateTimeToDateValue(const QDateTime &dt)
     return day >= 0 ? day + fraction : day - fraction;
 }
 
-// Day numbers of the proleptic Gregorian calendar in plain integer
-// arithmetic, for years 1..9999: QDate's general calendar code dominated
-// converting large documents. Other years (QDate has no year 0) and invalid
-// dates still go through QDate.
-namespace {
-constexpr qint64 FirstFastDay = -693593; // 0001-01-01
-constexpr qint64 LastFastDay = 2958465;  // 9999-12-31
-constexpr qint64 UnixEpochDay = 25569;   // 1970-01-01
-
-constexpr qint64 daysFromCivil(qint64 y, int m, int d)
-{
-    y -= m <= 2;
-    const qint64 era = y / 400; // y >= 0 here
-    const qint64 yoe = y - era * 400;
-    const qint64 doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const qint64 doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468 + UnixEpochDay;
-}
-
-constexpr void civilFromDays(qint64 days, int &year, int &month, int &day)
-{
-    const qint64 z = days - UnixEpochDay + 719468; // >= 0 here
-    const qint64 era = z / 146097;
-    const qint64 doe = z - era * 146097;
-    const qint64 yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const qint64 doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const qint64 mp = (5 * doy + 2) / 153;
-    day = int(doy - (153 * mp + 2) / 5 + 1);
-    month = int(mp < 10 ? mp + 3 : mp - 9);
-    year = int(yoe + era * 400 + (month <= 2));
-}
-
-static_assert(daysFromCivil(1899, 12, 30) == 0);
-static_assert(daysFromCivil(1, 1, 1) == FirstFastDay);
-static_assert(daysFromCivil(9999, 12, 31) == LastFastDay);
-} // namespace
-
 DateValue EncodeDate(int year, int month, int day)
 {
-    if (year >= 1 && year <= 9999 && month >= 1 && month <= 12 && day >= 1 && day <= DaysInMonth(year, month))
-        return double(daysFromCivil(year, month, day));
     return QDateToDateValue(QDate(year, month, day));
 }
 
@@ -93,20 +54,24 @@ std::optional<DateValue> TryEncodeDate(int year, int month, int day)
 
 void DecodeDate(DateValue value, int &year, int &month, int &day)
 {
-    const double whole = std::trunc(value);
-    if (whole >= FirstFastDay && whole <= LastFastDay) {
-        civilFromDays(qint64(whole), year, month, day);
-        return;
-    }
     DateValueToQDate(value).getDate(&year, &month, &day);
 }
 
 int DaysInMonth(int year, int month)
 {
     switch (month) {
-    case 4: case 6: case 9: case 11:
+    case 4:
+    case 6:
+    case 9:
+    case 11:
         return 30;
-    case 1: case 3: case 5: case 7: case 8: case 10: case 12:
+    case 1:
+    case 3:
+    case 5:
+    case 7:
+    case 8:
+    case 10:
+    case 12:
         return 31;
     default:
         return (year % 4 == 0 && (year % 100 != 0 || year % 400 == 0)) ? 29 : 28;
@@ -150,8 +115,8 @@ quint32 DateTimeToDos(DateValue value)
     const double fraction = std::fabs(value - std::trunc(value));
     const qint64 ms = qMin<qint64>(std::llround(fraction * 86400000.0), 86399999);
     const int secs = int(ms / 1000);
-    return quint32(year - 1980) << 25 | quint32(month) << 21 | quint32(day) << 16
-        | quint32(secs / 3600) << 11 | quint32(secs / 60 % 60) << 5 | quint32(secs % 60 / 2);
+    return quint32(year - 1980) << 25 | quint32(month) << 21 | quint32(day) << 16 | quint32(secs / 3600) << 11
+        | quint32(secs / 60 % 60) << 5 | quint32(secs % 60 / 2);
 }
 
 DateValue DosToDateTime(quint32 dos)

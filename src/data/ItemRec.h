@@ -8,13 +8,34 @@
 #include <array>
 #include <memory>
 
+// Longest title and memo an item keeps, in code page 932 bytes; a memo's
+// line break counts as its two bytes CR LF.
+inline constexpr int TitleMaxBytes = 32;
+inline constexpr int MemoMaxBytes = 64;
+
+// The four kinds of item; the number is what the file stores.
+enum ItemKind : quint8 { KindOnce = 0, KindDate = 1, KindDay = 2, KindIrregular = 3 };
+
+// One title option (index = `TitleOpt`): its CSV name, its editor caption,
+// the unit after the number, whether it takes a number at all and whether
+// the list shows "+" before a positive one.
+struct TitleOption
+{
+    QString name;
+    QString caption;
+    QString unit;
+    bool takesNumber;
+    bool showsPlus;
+};
+extern const std::array<TitleOption, 5> TitleOptions;
+
 // 1980-01-01: the last processed date of an item that has none.
 inline constexpr DateValue DefaultLastDate = 29221.0;
 
 // One reminder item. The four kind classes below add no fields: each fixes
-// `Kind` (and one more default) and fills its own list row. A plain TItemRec
-// is only the editor's scratch object before a kind is chosen; it never enters
-// a collection or a file.
+// `Kind` (and one more default). A plain TItemRec is only the editor's
+// scratch object before a kind is chosen; it never enters a collection or a
+// file.
 //
 // Array fields keep the indexing the rest of the program speaks: Months[1..12],
 // Days[1..2], DevWord[1..4] (slot 0 unused), Weekdays[0..6] and
@@ -29,11 +50,6 @@ public:
     TItemRec(const TItemRec &) = delete;
     TItemRec &operator=(const TItemRec &) = delete;
 
-    // Items come from a pool: a document of many thousand items would
-    // otherwise cost a page fault every few items.
-    static void *operator new(std::size_t size);
-    static void operator delete(void *p, std::size_t size) noexcept;
-
     // Name of the class, as DupObject reports it.
     virtual const char *className() const { return "TItemRec"; }
 
@@ -41,7 +57,10 @@ public:
     void Assign(const TItemRec &source);
 
     // Writes the list row: caption and the six column texts.
-    virtual void FillListItem(ListRow &row) const;
+    void FillListItem(ListRow &row) const;
+
+    // False only for the plain scratch item.
+    bool HasKindClass() const { return m_hasKindClass; }
 
     DateValue StartOrToday() const;
     DateValue EndOrStart() const;
@@ -92,8 +111,6 @@ public:
     QString LastStr() const;
     void SetLastStr(const QString &text);
 
-    // Fields are ordered by size, not by meaning, so that no padding sits
-    // between them: converting large documents holds every item in memory.
     QString Title;
     QString MemoText; // lines separated by CR LF
     DateValue DevStamp = 0;
@@ -110,7 +127,7 @@ public:
     std::array<int, 5> DevWord {};
     quint8 DevState = 0;
     quint8 TitleOpt = 0;
-    quint8 Kind = 0;
+    ItemKind Kind = KindOnce;
     bool HasStart = false;
     bool HasEnd = false;
     bool ShiftHoliday = false;
@@ -118,14 +135,22 @@ public:
     std::array<bool, 13> Months {};
     std::array<bool, 7> Weekdays {};
     std::array<bool, 7> ShiftDays {};
+
+protected:
+    explicit TItemRec(ItemKind kind);
+
+private:
+    bool m_hasKindClass = false;
 };
+
+// True when both items are of the same class: the same kind, or both plain.
+bool SameKindClass(const TItemRec &a, const TItemRec &b);
 
 class TOnceItemRec : public TItemRec
 {
 public:
     TOnceItemRec();
     const char *className() const override { return "TOnceItemRec"; }
-    void FillListItem(ListRow &row) const override;
 };
 
 class TDateItemRec : public TItemRec
@@ -133,7 +158,6 @@ class TDateItemRec : public TItemRec
 public:
     TDateItemRec();
     const char *className() const override { return "TDateItemRec"; }
-    void FillListItem(ListRow &row) const override;
 };
 
 class TDayItemRec : public TItemRec
@@ -141,7 +165,6 @@ class TDayItemRec : public TItemRec
 public:
     TDayItemRec();
     const char *className() const override { return "TDayItemRec"; }
-    void FillListItem(ListRow &row) const override;
 };
 
 class TIrregularItemRec : public TItemRec
@@ -149,7 +172,6 @@ class TIrregularItemRec : public TItemRec
 public:
     TIrregularItemRec();
     const char *className() const override { return "TIrregularItemRec"; }
-    void FillListItem(ListRow &row) const override;
 };
 
 // A new item with constructor defaults of the same class as `item`. Any
@@ -161,7 +183,6 @@ std::unique_ptr<TItemRec> DupObject(const TItemRec &item);
 std::unique_ptr<TItemRec> NewItemOfKind(int kind);
 
 // Text tables.
-extern const std::array<QString, 5> TitleOptNames;
 extern const std::array<QString, 4> KindNames;
 extern const std::array<QString, 8> WeekdayNames;
 

@@ -2,9 +2,6 @@
 
 #include "data/TextCodec.h"
 
-#include <QVarLengthArray>
-#include <cstring>
-
 namespace {
 
 using Cp932::isTrailByte;
@@ -17,30 +14,21 @@ inline qsizetype charLen(const unsigned char *p, qsizetype i, qsizetype n)
     return (Cp932::isLeadByte(p[i]) && i + 1 < n && isTrailByte(p[i + 1])) ? 2 : 1;
 }
 
-// Appends `text` to `out` with `from` replaced by `to`, matching only at
-// character boundaries.
+// Appends `text` to `out` with `from` (not empty) replaced by `to`,
+// matching only at character boundaries.
 void appendReplaced(QByteArray &out, QByteArrayView text, QByteArrayView from, QByteArrayView to)
 {
     const auto *p = reinterpret_cast<const unsigned char *>(text.data());
     const qsizetype n = text.size();
-    // A first byte that can never be the second byte of a double-byte
-    // character only stands at character boundaries: memchr finds them.
-    const bool plain = !from.isEmpty() && !isTrailByte(static_cast<unsigned char>(from.front()));
     qsizetype seg = 0, i = 0;
     while (i < n) {
-        if (plain) {
-            const auto *hit = static_cast<const unsigned char *>(std::memchr(p + i, from.front(), size_t(n - i)));
-            if (!hit)
-                break;
-            i = hit - p;
-        }
         if (text.sliced(i).startsWith(from)) {
             out.append(text.sliced(seg, i - seg));
             out.append(to);
             i += from.size();
             seg = i;
         } else {
-            i += plain ? 1 : charLen(p, i, n);
+            i += charLen(p, i, n);
         }
     }
     out.append(text.sliced(seg, n - seg));
@@ -49,7 +37,6 @@ void appendReplaced(QByteArray &out, QByteArrayView text, QByteArrayView from, Q
 QByteArray replaceChars(QByteArrayView text, QByteArrayView from, QByteArrayView to)
 {
     QByteArray out;
-    out.reserve(text.size() + 8);
     appendReplaced(out, text, from, to);
     return out;
 }
@@ -107,78 +94,36 @@ void TStringListEx::AppendCsvLine(
         out.append(quote);
         return;
     }
-    const qsizetype start = out.size();
     const auto q = static_cast<unsigned char>(quote);
     const auto sep = static_cast<unsigned char>(comma);
-    // Bytes that make a field quoted. When neither the quotation character
-    // nor the separator can be the second byte of a double-byte character,
-    // no trigger can, and a plain byte scan finds the same bytes as a scan
-    // that steps over double-byte characters.
-    bool trigger[256] = {};
-    for (int b = 1; b <= 31; ++b)
-        trigger[b] = true;
-    trigger[q] = trigger[sep] = true;
-    if (spaceQuote)
-        trigger[32] = true;
-    const bool plainScan = !isTrailByte(q) && !isTrailByte(sep);
-
-    // Texts after the line-break replacement; replaced ones live in
-    // buffers kept between calls.
-    static thread_local QList<QByteArray> replaced;
-    if (replaced.size() < fields.size())
-        replaced.resize(fields.size());
-    QVarLengthArray<QByteArrayView, 16> texts;
-    qsizetype bound = 0;
+    // Bytes that make a field quoted.
+    auto trigger
+        = [&](unsigned char b) { return (b >= 1 && b <= 31) || b == q || b == sep || (spaceQuote && b == 32); };
     for (qsizetype f = 0; f < fields.size(); ++f) {
-        const QByteArray &field = fields[f];
-        QByteArrayView text = field;
+        if (f > 0)
+            out.append(comma);
         // A CR is never part of a double-byte character: every CR LF in the
         // bytes is a line break of the text.
-        if (const qsizetype cr = field.indexOf('\r'); cr >= 0 && field.indexOf("\r\n", cr) >= 0) {
-            QByteArray &r = replaced[f];
-            r.truncate(0); // keeps its capacity for the next line
-            appendReplaced(r, field, "\r\n", crChar);
-            text = r;
-        }
-        texts.append(text);
-        bound += 2 * text.size() + 3; // every byte a doubled quote, two quotes, a separator
-    }
-
-    // Written straight into the line's bytes, which are sized once.
-    out.resize(start + bound);
-    char *d = out.data() + start;
-    for (const QByteArrayView text : texts) {
-        const auto *p = reinterpret_cast<const unsigned char *>(text.data());
+        const QByteArray text = replaceChars(fields[f], "\r\n", crChar);
+        const auto *p = reinterpret_cast<const unsigned char *>(text.constData());
         const qsizetype n = text.size();
         bool quoted = false;
-        if (plainScan) {
-            for (qsizetype i = 0; i < n && !quoted; ++i)
-                quoted = trigger[p[i]];
-        } else {
-            for (qsizetype i = 0; i < n && !quoted; i += charLen(p, i, n))
-                quoted = trigger[p[i]];
-        }
+        for (qsizetype i = 0; i < n && !quoted; i += charLen(p, i, n))
+            quoted = trigger(p[i]);
         if (!quoted) {
-            std::memcpy(d, p, size_t(n));
-            d += n;
-        } else {
-            *d++ = quote;
-            qsizetype i = 0;
-            while (i < n) {
-                const qsizetype len = charLen(p, i, n);
-                if (p[i] == q)
-                    *d++ = quote;
-                std::memcpy(d, p + i, size_t(len));
-                d += len;
-                i += len;
-            }
-            *d++ = quote;
+            out.append(text);
+            continue;
         }
-        *d++ = comma;
+        out.append(quote);
+        for (qsizetype i = 0; i < n;) {
+            const qsizetype len = charLen(p, i, n);
+            if (p[i] == q)
+                out.append(quote);
+            out.append(text.sliced(i, len));
+            i += len;
+        }
+        out.append(quote);
     }
-    out.truncate(d - out.constData());
-    if (out.size() > start)
-        out.chop(1);
 }
 
 void TStringListEx::SplitCsvLine(
@@ -200,11 +145,6 @@ void TStringListEx::SplitCsvLine(
         while (i < n && p[i] >= 1 && p[i] <= 32 && p[i] != sep && p[i] != q)
             ++i;
     };
-    // When neither the quotation character nor the separator can be the
-    // second byte of a double-byte character, a plain byte scan stops at the
-    // same places as one that steps over double-byte characters.
-    const bool plainScan = !isTrailByte(q) && !isTrailByte(sep);
-
     qsizetype i = 0;
     skip(i);
     while (i < n) {
@@ -221,14 +161,6 @@ void TStringListEx::SplitCsvLine(
             };
             bool closed = false;
             while (i < n) {
-                if (plainScan) {
-                    const auto *hit = static_cast<const unsigned char *>(std::memchr(p + i, q, size_t(n - i)));
-                    if (!hit) {
-                        i = n;
-                        break;
-                    }
-                    i = hit - p;
-                }
                 if (p[i] == q) {
                     if (i + 1 < n && p[i + 1] == q) {
                         field.append(line.sliced(seg, i + 1 - seg));
@@ -248,13 +180,8 @@ void TStringListEx::SplitCsvLine(
                 take(n);
         } else {
             qsizetype j = i;
-            if (plainScan) {
-                while (j < n && p[j] != sep && !(spaceQuote && p[j] <= 32))
-                    ++j;
-            } else {
-                while (j < n && p[j] != sep && !(spaceQuote && p[j] <= 32))
-                    j += charLen(p, j, n);
-            }
+            while (j < n && p[j] != sep && !(spaceQuote && p[j] <= 32))
+                j += charLen(p, j, n);
             if (j == i && j < n && p[j] != sep) {
                 // A NUL byte with space skipping on: it would end every field
                 // before it and never be passed. Dropped like white space.

@@ -1,5 +1,7 @@
 #include "data/TextCodec.h"
 
+#include <algorithm>
+
 namespace Cp932 {
 namespace {
 
@@ -106,6 +108,12 @@ qsizetype byteLength(QStringView text)
             n += 1;
     }
     return n;
+}
+
+bool isValid(QByteArrayView bytes)
+{
+    const QString text = decode(bytes);
+    return std::none_of(text.cbegin(), text.cend(), [](QChar ch) { return isEscape(ch.unicode()); });
 }
 
 bool canEncode(QStringView text)

@@ -35,6 +35,10 @@ QByteArray encode(QStringView text);
 // Appends the encoded `text` to `out` (reuses its capacity: bulk export).
 void encodeAppend(QByteArray &out, QStringView text);
 
+// True when `bytes` are code page 932 text throughout: no byte that decode()
+// would have to escape.
+bool isValid(QByteArrayView bytes);
+
 // Bytes `text` takes in code page 932.
 qsizetype byteLength(QStringView text);
 

@@ -46,6 +46,31 @@ QByteArray makeFrame(char type, quint8 seq, QByteArrayView payload)
     return frame;
 }
 
+int frameGapMs(int baud)
+{
+    constexpr int MinGapMs = 500;
+    constexpr int GapBytes = 64;
+    if (baud <= 0)
+        return MinGapMs;
+    return qMax(MinGapMs, int(qint64(GapBytes) * 10 * 1000 / baud) + 1);
+}
+
+FrameParser::FrameParser()
+    : m_gapMs(frameGapMs(0))
+{
+    m_clock.start();
+}
+
+void FrameParser::feedAt(QByteArrayView bytes, qint64 ms)
+{
+    if (bytes.isEmpty())
+        return;
+    if (!m_buffer.isEmpty() && ms - m_lastByteMs > m_gapMs)
+        m_buffer.clear(); // a frame cut off: its sender is gone
+    m_lastByteMs = ms;
+    m_buffer.append(bytes);
+}
+
 FrameParser::Result FrameParser::next(Frame &frame)
 {
     for (;;) {

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
+#include <QElapsedTimer>
 #include <QtGlobal>
 
 // Framing of the serial link between the PC and the device; both the
@@ -58,21 +59,40 @@ struct Frame
     QByteArray payload;
 };
 
+// Longest pause within one frame, in milliseconds, at `baud` bit/s (0:
+// unknown): 500 ms, or the time 64 bytes take on the wire when that is
+// longer. A sender never pauses inside a frame; bytes that stopped for
+// longer are what is left of a frame whose sender died.
+int frameGapMs(int baud);
+
 // Collects received bytes and cuts frames out of them. Bytes before an SOH,
-// and an SOH whose length is impossible, are skipped.
+// and an SOH whose length is impossible, are skipped. A frame begun but not
+// finished when its bytes stop for longer than frameGapMs() is dropped, so
+// that the next command is not taken for the rest of its payload.
 class FrameParser
 {
 public:
     enum Result { NeedMore, Good, Damaged };
 
-    void feed(QByteArrayView bytes) { m_buffer.append(bytes); }
+    FrameParser();
+    // The line's bit rate, for the longest pause within a frame.
+    void setLineRate(int baud) { m_gapMs = frameGapMs(baud); }
+    void feed(QByteArrayView bytes) { feedAt(bytes, m_clock.elapsed()); }
+    // As feed(), with the arrival time in milliseconds on a clock of the
+    // caller's (tests, the fuzzer).
+    void feedAt(QByteArrayView bytes, qint64 ms);
     void clear() { m_buffer.clear(); }
     // Good: `frame` is a complete, intact frame. Damaged: a complete frame
     // whose CRC does not match; `frame` has its header fields.
     Result next(Frame &frame);
+    // Bytes held of a frame not yet complete.
+    qsizetype pending() const { return m_buffer.size(); }
 
 private:
     QByteArray m_buffer;
+    QElapsedTimer m_clock;
+    qint64 m_lastByteMs = 0;
+    int m_gapMs;
 };
 
 } // namespace LinkProtocol

@@ -3,6 +3,7 @@
 #include "data/TextCodec.h"
 #include "device/SerialRupLibrary.h"
 #include "settings/AppSettings.h"
+#include "settings/SettingKeys.h"
 #include "settings/SettingsFile.h"
 
 #include <QCoreApplication>
@@ -77,7 +78,7 @@ QString foundDescription;
 void search()
 {
     QStringList candidates;
-    const QString configured = Settings().readString(QStringLiteral("Ports"), QStringLiteral("Library"), {});
+    const QString configured = ReadSetting(Settings(), SettingKeys::Library);
     if (!configured.isEmpty())
         candidates << configured;
     if (QCoreApplication::instance())
@@ -138,4 +139,38 @@ QString RupLibrary::description()
         return QStringLiteral("installed library");
     instance();
     return foundDescription;
+}
+
+QString DeviceErrorText(int code)
+{
+    switch (code) {
+    case RupError::None:
+        return {};
+    case RupError::NoPort:
+        return QStringLiteral("ポート番号が0です（接続方法が設定されていません）");
+    case RupError::CannotOpenPort:
+        return QStringLiteral("シリアルポートを開けません（ないか、使用中か、権限がありません）");
+    case RupError::NoAnswer:
+        return QStringLiteral("Ruputerが時間内に応答しません");
+    case RupError::Refused:
+        return QStringLiteral("Ruputerが拒否しました（接続を断ったか、ファイルを読み書きできません）");
+    case RupError::FileNotFound:
+        return QStringLiteral("Ruputerにそのファイルがありません（または名前がファイル名ではありません）");
+    case RupError::LocalRead:
+        return QStringLiteral("ローカルファイルを読めません");
+    case RupError::LocalWrite:
+        return QStringLiteral("ローカルファイルに書き込めません");
+    case RupError::Checksum:
+        return QStringLiteral("チェックサムエラー：データが4回続けて壊れて届きました");
+    case RupError::LinkBroken:
+        return QStringLiteral("通信が途切れました（転送中の無応答、不正なデータ、ポートの故障、Ruputer側の中断）");
+    case RupError::Cancelled:
+        return QStringLiteral("ユーザーが中止しました");
+    case RupError::NotNegotiated:
+        return QStringLiteral("接続の確立（ネゴシエーション）なしに転送または終了が呼ばれました");
+    case RupError::BadArgument:
+        return QStringLiteral("引数が不正です（速度コードが1～10の範囲外か、ファイル名が255バイトを超えます）");
+    default:
+        return QStringLiteral("不明なエラーです");
+    }
 }

@@ -60,3 +60,7 @@ enum : qint32 {
     BadArgument = 12, // speed code outside 1..10, device file name unusable
 };
 }
+
+// What an error code of the link means, in Japanese ("" for 0): for reports
+// that show the code.
+QString DeviceErrorText(int code);

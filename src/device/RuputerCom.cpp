@@ -1,9 +1,9 @@
 #include "device/RuputerCom.h"
 
 #include "data/Notifier.h"
-#include "device/DeviceErrors.h"
 #include "device/RupLibrary.h"
 #include "device/RuputerComUi.h"
+#include "settings/SettingsFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -34,16 +34,20 @@ QString LinkKindName(TRupPort kind)
     return kind == rpIrPort ? QStringLiteral("赤外線") : QStringLiteral("ドッキングステーション");
 }
 
-namespace {
-
-// Where a download is received before it replaces the local copy.
-QString receivingPath(const QString &localPath)
+QString TRuputerCom::ReceivingPath(const QString &localPath)
 {
     const QFileInfo info(localPath);
     return info.dir().filePath(info.fileName() + QStringLiteral(".part"));
 }
 
-} // namespace
+void ApplyDeviceOptions(TRuputerCom &com, const SettingsFile &settings)
+{
+    const QString option = QStringLiteral("Option");
+    com.setDockPort(settings.readInteger(option, QStringLiteral("Dock"), 1));
+    com.setIrPort(settings.readInteger(option, QStringLiteral("IrDA"), 2));
+    com.setDefaultPort(settings.readBool(option, QStringLiteral("DefaultPort"), true) ? rpDockPort : rpIrPort);
+    com.setSpeed(settings.readInteger(option, QStringLiteral("Speed"), 4));
+}
 
 TRuputerCom::TRuputerCom(QObject *owner)
     : QObject(owner)
@@ -143,13 +147,15 @@ TRuputerCom::Attempt TRuputerCom::TransferOnce(
     return attempt;
 }
 
-QString TRuputerCom::errorText(Direction direction, TRupPort kind, const Attempt &attempt) const
+QString TRuputerCom::errorText(Direction direction, TRupPort kind, const Attempt &attempt, bool withMeaning) const
 {
     QString text = direction == Direction::Send ? QStringLiteral("Ruputerへの送信に失敗しました。")
                                                 : QStringLiteral("Ruputerからの受信に失敗しました。");
     text += u'(' + QString::number(attempt.errorCode) + u')';
-    if (const QString meaning = DeviceErrorText(attempt.errorCode); !meaning.isEmpty())
-        text += u' ' + meaning;
+    // Codes of the link's own table get their meaning; an outside library's
+    // other codes are its own.
+    if (withMeaning && attempt.errorCode >= RupError::NoPort && attempt.errorCode <= RupError::BadArgument)
+        text += u' ' + DeviceErrorText(attempt.errorCode);
     text
         += QStringLiteral("\r\nPort = ") + LinkKindName(kind) + QStringLiteral("，COM") + QString::number(portOf(kind));
     text += QStringLiteral("\r\nSpeed = ") + Speedbps();
@@ -160,7 +166,7 @@ QString TRuputerCom::errorText(Direction direction, TRupPort kind, const Attempt
 bool TRuputerCom::Transfer(Direction direction, const QString &localPath, const QString &deviceFileName)
 {
     TRupPort kind = m_defaultPort;
-    const QString target = direction == Direction::Receive ? receivingPath(localPath) : localPath;
+    const QString target = direction == Direction::Receive ? ReceivingPath(localPath) : localPath;
     for (;;) {
         const Attempt attempt = TransferOnce(direction, kind, target, deviceFileName);
         if (attempt.ok) {

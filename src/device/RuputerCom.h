@@ -43,6 +43,12 @@ QString LinkKindName(TRupPort kind);
 // configured, so the dialog offers switching to the other link kind.
 extern bool PortSwitchAllowed;
 
+class SettingsFile;
+class TRuputerCom;
+// Sets the ports, the default link kind and the speed code from section
+// "Option" of `settings`, as the main window does before a transfer.
+void ApplyDeviceOptions(TRuputerCom &com, const SettingsFile &settings);
+
 // Modal results of the error dialog.
 enum class RupDlgResult { Cancel = 0, Retry = 4, Yes = 6 };
 
@@ -94,7 +100,12 @@ public:
     bool Transfer(Direction direction, const QString &localPath, const QString &deviceFileName);
 
     int portOf(TRupPort kind) const { return kind == rpDockPort ? m_dockPort : m_irPort; }
-    QString errorText(Direction direction, TRupPort kind, const Attempt &attempt) const;
+    // The report of a failed attempt; `withMeaning` puts the code's meaning
+    // beside it.
+    QString errorText(Direction direction, TRupPort kind, const Attempt &attempt, bool withMeaning = true) const;
+
+    // Where a download is received before it replaces `localPath`.
+    static QString ReceivingPath(const QString &localPath);
 
     static QString PhaseNegotiation();
     static QString PhaseTransfer(Direction direction);

@@ -5,6 +5,7 @@
 #include "device/RuputerCom.h"
 #include "device/RuputerComUi.h"
 #include "settings/AppSettings.h"
+#include "settings/SettingKeys.h"
 #include "settings/SettingsFile.h"
 
 #include <QCoreApplication>
@@ -238,7 +239,8 @@ QString SerialRupLibrary::deviceName(int port)
 #else
     const QString fallback = QStringLiteral("/dev/ttyS%1").arg(port - 1);
 #endif
-    return Settings().readString(QStringLiteral("Ports"), QStringLiteral("COM%1").arg(port), fallback);
+    return Settings().readString(
+        QString::fromLatin1(SettingKeys::PortsSection), QStringLiteral("COM%1").arg(port), fallback);
 }
 
 int SerialRupLibrary::fail(int port, qint32 code, qint32 *error)
@@ -266,6 +268,7 @@ int SerialRupLibrary::u_nego(quintptr, int port, int timeout, int speed, qint32 
 
     auto link = std::make_unique<Link>();
     link->baud = baud;
+    link->parser.setLineRate(baud);
     link->port.setPortName(deviceName(port));
     link->port.setBaudRate(baud);
     link->port.setDataBits(QSerialPort::Data8);

@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-
 #include <memory>
 
 namespace {
@@ -33,10 +32,22 @@ QString applicationDir()
 bool isWritableDir(const QString &dir)
 {
     const QFileInfo info(dir);
-    return info.isDir() && info.isWritable();
+    return info.isDir() && info.isWritable() && !IsSystemDir(dir);
 }
 
 } // namespace
+
+bool IsSystemDir(const QString &dir)
+{
+    // Canonical, so that /bin, a link to /usr/bin, counts too.
+    QString path = QFileInfo(dir).canonicalFilePath();
+    if (path.isEmpty())
+        path = QDir::cleanPath(dir);
+    static const QStringList commandDirs = {QStringLiteral("/bin"), QStringLiteral("/sbin"), QStringLiteral("/usr/bin"),
+        QStringLiteral("/usr/sbin"), QStringLiteral("/usr/games"), QStringLiteral("/usr/local/bin"),
+        QStringLiteral("/usr/local/sbin"), QStringLiteral("/usr/local/games")};
+    return commandDirs.contains(path);
+}
 
 QString DefaultSettingsPath()
 {

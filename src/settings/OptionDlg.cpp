@@ -1,8 +1,10 @@
 #include "settings/OptionDlg.h"
 
+#include "calendar/HolidaySettings.h"
 #include "data/Notifier.h"
 #include "device/SerialRupLibrary.h"
 #include "settings/AppSettings.h"
+#include "settings/SettingKeys.h"
 #include "settings/SettingsFile.h"
 #include "ui/controls/DialogForm.h"
 #include "ui/controls/Fonts.h"
@@ -30,8 +32,6 @@
 
 namespace {
 
-const QString Section = QStringLiteral("Option");
-const QString PortsSection = QStringLiteral("Ports");
 // Room on the right of the port lists for the serial device of each port.
 constexpr int DeviceColumn = 96;
 
@@ -222,6 +222,8 @@ TOptionDlg::TOptionDlg(QWidget *parent)
     RGToolBtn->ensurePolished();
     RGToolBtn->resize(RGToolBtn->width(), qMax(RGToolBtn->height(), RGToolBtn->neededHeight()));
     FontBtn->resize(qMax(FontBtn->width(), FontBtn->sizeHint().width()), FontBtn->height());
+    CBHolidayLaw = makeCheck("CBHolidayLaw", QStringLiteral("祝日を現行の祝日法で判定する"),
+        QRect(16, qMax(128, RGToolBtn->geometry().bottom() + 15), 317, 17), Display);
 
     OKBtn = makeButton("OKBtn", QStringLiteral("OK"), QRect(116 + DeviceColumn, 254, 73, 23), this);
     OKBtn->setDefault(true);
@@ -271,26 +273,26 @@ void TOptionDlg::FormCreate()
     {
         const QSignalBlocker dock(CBDock);
         const QSignalBlocker irda(CBIrDA);
-        choose(CBDock, ini.readInteger(Section, QStringLiteral("Dock"), 1));
+        choose(CBDock, ReadSetting(ini, SettingKeys::Dock));
         // The dialog's own default: no infrared link.
-        choose(CBIrDA, ini.readInteger(Section, QStringLiteral("IrDA"), 0));
+        choose(CBIrDA, ReadSetting(ini, SettingKeys::IrDAInDialog));
     }
     CBPortChange();
     ShowPortDevices();
-    const bool dockFirst = ini.readBool(Section, QStringLiteral("DefaultPort"), true);
+    const bool dockFirst = ReadSetting(ini, SettingKeys::DefaultPort);
     RBDock->setChecked(dockFirst);
     RBIrDA->setChecked(!dockFirst);
     // With one link configured the stored choice must not point at the
     // other, which has no port.
     CBPortChange();
 
-    choose(CBSpeed, ini.readInteger(Section, QStringLiteral("Speed"), 4) - 3);
+    choose(CBSpeed, ReadSetting(ini, SettingKeys::Speed) - 3);
 
-    const bool defaultName = ini.readBool(Section, QStringLiteral("RupFileMode"), true);
+    const bool defaultName = ReadSetting(ini, SettingKeys::RupFileMode);
     RBDefault->setChecked(defaultName);
     RBLock->setChecked(!defaultName);
-    ERupFile->setText(ini.readString(Section, QStringLiteral("RupFile"), QString()));
-    CBRupAutoOpen->setChecked(ini.readBool(Section, QStringLiteral("RupAutoOpen"), false));
+    ERupFile->setText(ReadSetting(ini, SettingKeys::RupFile));
+    CBRupAutoOpen->setChecked(ReadSetting(ini, SettingKeys::RupAutoOpen));
 
     // Without "FontName" the sample's own face counts: the dialogs' face.
     QFont font = FontSample->font();
@@ -298,7 +300,8 @@ void TOptionDlg::FormCreate()
     LoadFontSettings(font, Settings());
     ShowFontSample(font);
 
-    RGToolBtn->setItemIndex(ini.readInteger(Section, QStringLiteral("ToolBtn"), 1));
+    RGToolBtn->setItemIndex(ReadSetting(ini, SettingKeys::ToolBtn));
+    CBHolidayLaw->setChecked(HolidaySetFromSettings(ini) == HolidaySet::Law);
     FontSample->setAutoFillBackground(true);
     QPalette palette = FontSample->palette();
     palette.setColor(QPalette::Window, palette.color(QPalette::Base));
@@ -381,17 +384,20 @@ void TOptionDlg::OKBtnClick()
 {
     SettingsFile &ini = Settings();
     const QFont &font = m_font;
-    ini.writeInteger(Section, QStringLiteral("Dock"), CBDock->currentIndex());
-    ini.writeInteger(Section, QStringLiteral("IrDA"), CBIrDA->currentIndex());
-    ini.writeBool(Section, QStringLiteral("DefaultPort"), RBDock->isChecked());
-    ini.writeInteger(Section, QStringLiteral("Speed"), CBSpeed->currentIndex() + 3);
-    ini.writeBool(Section, QStringLiteral("RupFileMode"), RBDefault->isChecked());
-    ini.writeString(Section, QStringLiteral("RupFile"), ERupFile->text());
-    ini.writeBool(Section, QStringLiteral("RupAutoOpen"), CBRupAutoOpen->isChecked());
-    ini.writeString(Section, QStringLiteral("FontName"), font.family());
-    ini.writeInteger(Section, QStringLiteral("FontSize"), pointSize(font));
-    ini.writeString(Section, QStringLiteral("FontStyle"), FontStyleText(font));
-    ini.writeInteger(Section, QStringLiteral("ToolBtn"), RGToolBtn->ItemIndex());
+    WriteSetting(ini, SettingKeys::Dock, CBDock->currentIndex());
+    WriteSetting(ini, SettingKeys::IrDA, CBIrDA->currentIndex());
+    WriteSetting(ini, SettingKeys::DefaultPort, RBDock->isChecked());
+    WriteSetting(ini, SettingKeys::Speed, CBSpeed->currentIndex() + 3);
+    WriteSetting(ini, SettingKeys::RupFileMode, RBDefault->isChecked());
+    WriteSetting(ini, SettingKeys::RupFile, ERupFile->text());
+    WriteSetting(ini, SettingKeys::RupAutoOpen, CBRupAutoOpen->isChecked());
+    WriteSetting(ini, SettingKeys::FontName, font.family());
+    WriteSetting(ini, SettingKeys::FontSize, pointSize(font));
+    WriteSetting(ini, SettingKeys::FontStyle, FontStyleText(font));
+    WriteSetting(ini, SettingKeys::ToolBtn, RGToolBtn->ItemIndex());
+    WriteSetting(ini, SettingKeys::HolidayLaw, CBHolidayLaw->isChecked());
+    // Open calendars follow at once, even when the file could not be written.
+    HolidaySetting::instance().announce(CBHolidayLaw->isChecked() ? HolidaySet::Law : HolidaySet::Classic);
     for (auto it = m_devices.cbegin(); it != m_devices.cend(); ++it) {
         const QString key = QStringLiteral("COM%1").arg(it.key());
         const QString device = it.value().trimmed();
@@ -399,9 +405,9 @@ void TOptionDlg::OKBtnClick()
             continue;
         // An emptied field gives the port back its default device.
         if (device.isEmpty())
-            ini.deleteKey(PortsSection, key);
+            ini.deleteKey(QLatin1String(SettingKeys::PortsSection), key);
         else
-            ini.writeString(PortsSection, key, device);
+            ini.writeString(QLatin1String(SettingKeys::PortsSection), key, device);
     }
     accept();
 }

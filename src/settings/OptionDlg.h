@@ -69,6 +69,7 @@ private:
     QPushButton *FontBtn;
     QLabel *FontSample;
     TRadioGroup *RGToolBtn;
+    QCheckBox *CBHolidayLaw;
     QPushButton *OKBtn;
     QPushButton *CancelBtn;
     QPushButton *HelpBtn;

@@ -1,6 +1,7 @@
 #include "settings/SaveWindowPos.h"
 
 #include "settings/AppSettings.h"
+#include "settings/SettingKeys.h"
 #include "settings/SettingsFile.h"
 
 #include <QApplication>
@@ -15,7 +16,7 @@
 
 namespace {
 
-const QString kSection = QStringLiteral("WindowPos");
+const QString kSection = QString::fromLatin1(SettingKeys::WindowPosSection);
 
 QHeaderView *columnHeader(QWidget *w)
 {

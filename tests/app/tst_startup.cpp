@@ -1,11 +1,12 @@
 #include "data/Data.h"
 #include "data/ItemRec.h"
+#include "settings/AppSettings.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
-// The program's own start (warm-up thread, heap reserve, first paint) with a
+// The program's own start (settings, fonts, window, first paint) with a
 // full document: it must come up, paint and quit cleanly, which is what the
 // start-up bench relies on too.
 class TestStartup : public QObject
@@ -27,7 +28,7 @@ private Q_SLOTS:
         QVERIFY(dir.isValid());
         QStringList args;
         if (items >= 0) {
-            TData data;
+            TData data(Settings());
             for (int i = 0; i < items; ++i) {
                 auto item = NewItemOfKind(i % 4);
                 item->Title = QStringLiteral("会議資料の提出 %1").arg(i);

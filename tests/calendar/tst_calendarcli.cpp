@@ -1,4 +1,8 @@
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 // Runs tidemark-cli's days and julius commands as a user would.
@@ -27,7 +31,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("args");
         QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("out"); // one line
+        QTest::addColumn<QString>("out"); // one line; "?": any output
         QTest::addColumn<QString>("err"); // one line; "?": any message
         const auto row = [](const char *tag, const char *args, int code, const char *out, const char *err) {
             QTest::newRow(tag) << QString::fromUtf8(args) << code << QString::fromUtf8(out) << QString::fromUtf8(err);
@@ -43,6 +47,12 @@ private Q_SLOTS:
         row("month 13", "days 2000 13", 2, "", "?");
         row("year text", "days abc 1", 2, "", "?");
         row("too few", "days 2000", 2, "", "?");
+        row("unknown set", "days --holidays modern 2026 9", 2, "", "?");
+        row("set in any case", "days --holidays=Classic 2026 9", 0, "?", "");
+        row("set without value", "days 2026 9 --holidays", 2, "", "?");
+        row("empty set", "days --holidays= 2026 9", 2, "", "?");
+        row("unknown option", "days --law 2026 9", 2, "", "?");
+        row("settings without file", "days 2026 9 --settings", 2, "", "?");
     }
     void run()
     {
@@ -51,7 +61,8 @@ private Q_SLOTS:
         QFETCH(QString, err);
         const Result r = cli(args);
         QTEST(r.code, "code");
-        QCOMPARE(r.out, out.isEmpty() ? out : out + u'\n');
+        if (out != u"?")
+            QCOMPARE(r.out, out.isEmpty() ? out : out + u'\n');
         if (err == u"?")
             QVERIFY(!r.err.isEmpty());
         else
@@ -86,6 +97,60 @@ private Q_SLOTS:
         r = cli(QStringLiteral("days -5 2"));
         QCOMPARE(r.code, 0);
         QVERIFY(r.out.startsWith(QStringLiteral("-0005-02-01\t")));
+    }
+
+    // The line of 2026-09-22 and 2026-12-23 under each way of choosing the set.
+    void daysHolidaySet_data()
+    {
+        QTest::addColumn<QString>("args");
+        QTest::addColumn<QByteArray>("settings"); // content of the file --settings names; empty: none
+        QTest::addColumn<QByteArray>("shared"); // content of the shared settings file; empty: none
+        QTest::addColumn<bool>("law");
+        const QByteArray classic("[Option]\nHolidayLaw=0\n");
+        const QByteArray law("[Option]\nHolidayLaw=1\n");
+        QTest::newRow("no settings file") << "days 2026 9" << QByteArray() << QByteArray() << true;
+        QTest::newRow("shared file: classic") << "days 2026 9" << QByteArray() << classic << false;
+        QTest::newRow("shared file: law") << "days 2026 9" << QByteArray() << law << true;
+        QTest::newRow("named file: classic") << "days --settings FILE 2026 9" << classic << law << false;
+        QTest::newRow("named file missing") << "days --settings FILE 2026 9" << QByteArray() << classic << true;
+        QTest::newRow("option over file") << "days --settings FILE --holidays law 2026 9" << classic << classic << true;
+        QTest::newRow("option classic") << "days --holidays classic 2026 9" << QByteArray() << law << false;
+        QTest::newRow("option between") << "days 2026 --holidays=classic 9" << QByteArray() << QByteArray() << false;
+        QTest::newRow("after the marker")
+            << "days --holidays classic -- 2026 9" << QByteArray() << QByteArray() << false;
+    }
+    void daysHolidaySet()
+    {
+        QFETCH(QString, args);
+        QFETCH(QByteArray, settings);
+        QFETCH(QByteArray, shared);
+        QFETCH(bool, law);
+        QTemporaryDir dir;
+        const QString named = dir.filePath(QStringLiteral("named.ini"));
+        const QString sharedPath = qEnvironmentVariable("TIDEMARK_SETTINGS");
+        QFile::remove(sharedPath);
+        const auto write = [](const QString &path, const QByteArray &content) {
+            QDir().mkpath(QFileInfo(path).absolutePath());
+            QFile file(path);
+            return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+        };
+        if (!settings.isEmpty())
+            QVERIFY(write(named, settings));
+        if (!shared.isEmpty())
+            QVERIFY(write(sharedPath, shared));
+        args.replace(QStringLiteral("FILE"), named);
+        QProcess p;
+        p.start(qEnvironmentVariable("TIDEMARK_BIN_DIR") + QStringLiteral("/tidemark-cli"), args.split(u' '));
+        QVERIFY(p.waitForFinished(30000));
+        QFile::remove(sharedPath);
+        QCOMPARE(p.exitCode(), 0);
+        const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split(u'\n');
+        QCOMPARE(lines.size(), 31);
+        QCOMPARE(lines[14], law ? QStringLiteral("2026-09-15\t3\t0\t") : QStringLiteral("2026-09-15\t3\t4\t敬老の日"));
+        QCOMPARE(lines[20], law ? QStringLiteral("2026-09-21\t2\t4\t敬老の日") : QStringLiteral("2026-09-21\t2\t0\t"));
+        QCOMPARE(
+            lines[21], law ? QStringLiteral("2026-09-22\t3\t4\t国民の休日") : QStringLiteral("2026-09-22\t3\t0\t"));
+        QCOMPARE(lines[22], QStringLiteral("2026-09-23\t4\t4\t秋分の日"));
     }
 };
 

@@ -1,9 +1,12 @@
 #include "ScriptedNotifier.h"
 #include "calendar/DateEdit.h"
 #include "calendar/DateInDlg.h"
+#include "calendar/HolidaySettings.h"
 #include "calendar/Julius.h"
 #include "calendar/MonthlyCalendarEx.h"
 #include "data/Clock.h"
+#include "settings/AppSettings.h"
+#include "settings/SettingsFile.h"
 #include "ui/controls/Fonts.h"
 
 #include <QDialog>
@@ -379,7 +382,9 @@ private Q_SLOTS:
         QVERIFY(dlg->windowFlags() & Qt::FramelessWindowHint);
         QCOMPARE(dlg->Calendar()->BorderStyle(), TMonthlyCalendarEx::bsNone);
         QVERIFY(dlg->Calendar()->Fonts()->Synchronize());
-        QCOMPARE(dlg->Calendar()->HolidayList(), DefaultHolidayLines());
+        // Without a setting the picker shows today's law, which needs no lines.
+        QCOMPARE(dlg->Calendar()->Rules()->holidaySet(), HolidaySet::Law);
+        QCOMPARE(dlg->Calendar()->HolidayList(), QStringList());
         QCOMPARE(dlg->findChild<QLabel *>(QStringLiteral("PToday"))->text(), QStringLiteral("今日にする:2026/12/ 8"));
         auto *month = dlg->findChild<QLabel *>(QStringLiteral("LMonth"));
         QCOMPARE(month->text(), QStringLiteral("1999年 3月12日"));
@@ -637,6 +642,30 @@ private Q_SLOTS:
         dlg->CloseCancel();
     }
 
+    // The picker takes the stored choice of holidays and follows a new one
+    // while it is open.
+    void pickerFollowsHolidaySetting()
+    {
+        const QString section = QStringLiteral("Option"), key = QStringLiteral("HolidayLaw");
+        QVERIFY(Settings().writeBool(section, key, false));
+        TDateInDlg *dlg = openPicker(QStringLiteral("2026/09/08"));
+        QVERIFY(Settings().deleteKey(section, key));
+        QVERIFY(dlg);
+        TMonthlyCalendarEx *calendar = dlg->Calendar();
+        QCOMPARE(calendar->Rules()->holidaySet(), HolidaySet::Classic);
+        QCOMPARE(calendar->HolidayList(), DefaultHolidayLines());
+        QCOMPARE(calendar->GetDayFont(2026, 9, 22).color, QColor(Qt::black));
+        QCOMPARE(calendar->GetDayFont(2026, 9, 15).color, QColor(Qt::red));
+
+        const QImage classicPicture = calendar->picture().toImage();
+        HolidaySetting::instance().announce(HolidaySet::Law);
+        QCOMPARE(calendar->Rules()->holidaySet(), HolidaySet::Law);
+        QCOMPARE(calendar->GetDayFont(2026, 9, 22).color, QColor(Qt::red));
+        QCOMPARE(calendar->GetDayFont(2026, 9, 15).color, QColor(Qt::black));
+        QVERIFY(calendar->picture().toImage() != classicPicture);
+        dlg->CloseCancel();
+    }
+
     // Set TIDEMARK_SHOTS to a folder to look at the pictures.
     void screenshots()
     {
@@ -644,7 +673,8 @@ private Q_SLOTS:
         if (dir.isEmpty())
             QSKIP("TIDEMARK_SHOTS not set");
         QDir().mkpath(dir);
-        for (const char *text : {"1999/10/11", "2000/03/08", "2000/09/23", "2015/02/10", "2026/12/08"}) {
+        for (const char *text :
+            {"1999/10/11", "2000/03/08", "2000/09/23", "2015/02/10", "2026/12/08", "2026/09/08", "2019/05/14"}) {
             TDateInDlg *dlg = openPicker(QString::fromLatin1(text));
             m_edit->Button()->setPressed(true);
             QVERIFY(m_window->grab().save(dir + QStringLiteral("/field-pressed.png")));

@@ -1,11 +1,15 @@
+#include "calendar/HolidaySettings.h"
 #include "calendar/Julius.h"
 #include "calendar/MonthlyCalendarEx.h"
 #include "data/Clock.h"
 #include "ui/controls/Fonts.h"
 
+#include <QApplication>
+#include <QHelpEvent>
 #include <QKeySequence>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 
 namespace {
 
@@ -326,6 +330,45 @@ private Q_SLOTS:
         QVERIFY(!cal.grab().isNull());
         QVERIFY(cellHas(cal, QDate(2000, 1, 10), Qt::red));
         QVERIFY(!cellHas(cal, QDate(2000, 1, 11), Qt::red));
+    }
+
+    // Resting the pointer on a holiday or special day names it.
+    void dayToolTips_data()
+    {
+        QTest::addColumn<QDate>("day");
+        QTest::addColumn<bool>("showNeighbor");
+        QTest::addColumn<QString>("tip"); // empty: none
+        QTest::newRow("holiday") << QDate(2026, 9, 21) << true << QStringLiteral("敬老の日");
+        QTest::newRow("between two holidays") << QDate(2026, 9, 22) << true << QStringLiteral("国民の休日");
+        QTest::newRow("special day") << QDate(2026, 9, 8) << true << QStringLiteral("創立記念日");
+        QTest::newRow("plain day") << QDate(2026, 9, 24) << true << QString();
+        QTest::newRow("Sunday") << QDate(2026, 9, 27) << true << QString();
+        QTest::newRow("neighbour shown") << QDate(2026, 8, 31) << true << QStringLiteral("月末");
+        QTest::newRow("neighbour hidden") << QDate(2026, 8, 31) << false << QString();
+    }
+    void dayToolTips()
+    {
+        QFETCH(QDate, day);
+        QFETCH(bool, showNeighbor);
+        QFETCH(QString, tip);
+        TMonthlyCalendarEx cal;
+        ApplyHolidaySet(*cal.Rules(), HolidaySet::Law);
+        cal.setSpecialDayList({QStringLiteral("9,8,創立記念日"), QStringLiteral("8,31,月末")});
+        cal.setShowNeighbor(showNeighbor);
+        cal.resize(300, 200);
+        QVERIFY(shown(cal));
+        cal.SelectDate(2026, 9, 15);
+        QToolTip::hideText();
+        const QPoint pos = cellCentre(cal, day);
+        QHelpEvent event(QEvent::ToolTip, pos, cal.mapToGlobal(pos));
+        QApplication::sendEvent(&cal, &event);
+        if (tip.isEmpty()) {
+            QVERIFY(!QToolTip::isVisible());
+        } else {
+            QTRY_VERIFY(QToolTip::isVisible());
+            QCOMPARE(QToolTip::text(), tip);
+        }
+        QToolTip::hideText();
     }
 };
 

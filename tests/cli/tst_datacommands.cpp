@@ -81,6 +81,23 @@ private Q_SLOTS:
         QCOMPARE(QString::fromUtf8(r.err), BadKind);
     }
 
+    // One item stays one line whatever its title holds.
+    void listWritesControlCharactersAsSpaces()
+    {
+        RecordBytes rec(160);
+        rec.text(6,
+               "a\tb\rc\nd\x01"
+               "e\x7F"
+               "f\x1F")
+            .u8(104, 3);
+        const Run r = runBare("list", {file("ctrl.tmd", HeaderBytes("TideMk20") + rec.bytes)});
+        QCOMPARE(r.exitCode, 0);
+        const QList<QByteArray> lines = r.out.split('\n');
+        QCOMPARE(lines.size(), 2); // one row and the empty rest after its LF
+        QCOMPARE(lines[0].split('\t').first(), QByteArray("a b c d e f "));
+        QVERIFY(!r.out.contains('\r'));
+    }
+
     void convertToCsv()
     {
         const Run r = runBare("convert", {file("conv.tmd", sampleFile()), path("conv.csv")});
@@ -109,6 +126,24 @@ private Q_SLOTS:
         QByteArray head = HeaderBytes("TideMk20");
         head[9] = 1;
         QCOMPARE(ReadFile(path("out.tmd")).toHex(' '), (head + rec.bytes).toHex(' '));
+    }
+
+    // What the item file changes is told on stderr, one block; the file is
+    // written all the same.
+    void convertTellsWhatTheItemFileChanges()
+    {
+        const QString in = file("years.csv",
+            CsvHeader() + "\r\n"
+                + sj(QStringLiteral("先,,,,一度・期間,2150/01/01\r\n後,,,,一度・期間,1970/05/05\r\n"
+                                    "可,,,,一度・期間,2026/02/30\r\n")));
+        const Run r = runBare("convert", {in, path("years.tmd")});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY(QFile::exists(path("years.tmd")));
+        QCOMPARE(QString::fromUtf8(r.err),
+            QStringLiteral("「可」(4 行目): 開始日「2026/02/30」は日付として読めないため、空欄にしました\n"
+                           "2 件のお知らせがあります。\n"
+                           "  「先」は次のように保存されました: 開始日「2150/01/01」→「2099/01/01」\n"
+                           "  「後」は次のように保存されました: 開始日「1970/05/05」→「1980/05/05」\n"));
     }
 
     void csvSettingsFromFile()

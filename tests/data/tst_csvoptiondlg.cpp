@@ -7,6 +7,7 @@
 #include "ui/controls/HelpWindow.h"
 
 #include <QCheckBox>
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>
@@ -86,8 +87,8 @@ private Q_SLOTS:
             "0"} << QByteArray("[CSVOption]\nCommaChar=9\nQuoteChar=39\nCRChar=\\n\nSpaceQuote=0\n");
         QTest::newRow("typed") << QStringList {";", "|", "<CR>", "1"}
                                << QByteArray("[CSVOption]\nCommaChar=59\nQuoteChar=124\nCRChar=<CR>\nSpaceQuote=1\n");
-        QTest::newRow("empty") << QStringList {"", "", "", "1"}
-                               << QByteArray("[CSVOption]\nCommaChar=0\nQuoteChar=0\nCRChar=LF\nSpaceQuote=1\n");
+        QTest::newRow("empty") << QStringList {"", "ダブル", "", "1"}
+                               << QByteArray("[CSVOption]\nCommaChar=0\nQuoteChar=34\nCRChar=LF\nSpaceQuote=1\n");
     }
 
     void okWritesTheSection()
@@ -102,6 +103,35 @@ private Q_SLOTS:
         dlg.findChild<QPushButton *>("OKBtn")->click();
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QVERIFY2(fileContents().startsWith(expected), fileContents().constData());
+    }
+
+    // A pair that would write files that do not read back is refused: a beep,
+    // the quotation field focused, nothing written.
+    void quoteEqualToSeparatorIsRefused_data()
+    {
+        QTest::addColumn<QString>("comma");
+        QTest::addColumn<QString>("quote");
+        QTest::newRow("typed") << QStringLiteral(";") << QStringLiteral(";");
+        QTest::newRow("both tab") << QStringLiteral("タブ") << QStringLiteral("\t");
+        QTest::newRow("comma typed as quote") << QStringLiteral("カンマ") << QStringLiteral(",");
+        QTest::newRow("both empty") << QString() << QString();
+    }
+
+    void quoteEqualToSeparatorIsRefused()
+    {
+        QFETCH(QString, comma);
+        QFETCH(QString, quote);
+        ScriptedNotifier notifier;
+        TCSVOptionDlg dlg;
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        combo(dlg, "CBCommaChar")->setEditText(comma);
+        combo(dlg, "CBQuoteChar")->setEditText(quote);
+        dlg.findChild<QPushButton *>("OKBtn")->click();
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(notifier.sounds, QList<Notifier::Sound> {Notifier::Sound::Beep});
+        QTRY_COMPARE(QApplication::focusWidget(), combo(dlg, "CBQuoteChar"));
+        QVERIFY(!Settings().sectionExists(QStringLiteral("CSVOption")));
     }
 
     void cancelWritesNothing()

@@ -1,8 +1,11 @@
 #include "DataFixtures.h"
+#include "FailDevice.h"
 #include "ScriptedNotifier.h"
 #include "TestEnvironment.h"
 #include "data/AppError.h"
 #include "data/Data.h"
+#include "data/Notifier.h"
+#include "data/ItemFile.h"
 #include "settings/AppSettings.h"
 #include "settings/SettingsFile.h"
 
@@ -19,6 +22,10 @@
 namespace {
 
 const QByteArray Sig0("TideMk20"), Sig1("TideMk11"), Sig2("TideMrk");
+
+// Offsets of a current-version (160-byte) record.
+enum Record0 : int { R0State = 0, R0Title = 6, R0Kind = 104, R0Size = 160 };
+constexpr int HeadSize = 32;
 
 // A version-0 record with every field set to a distinct value.
 RecordBytes fullRecord0()
@@ -46,7 +53,7 @@ private Q_SLOTS:
     void init() { env.resetSettings(); }
     void collectionOperations()
     {
-        TData data;
+        TData data(Settings());
         for (int i = 0; i < 4; ++i)
             data.append(MakeItem(0, "t=" + QString::number(i)));
         data.RemoveItem(data.at(1));
@@ -118,7 +125,7 @@ private Q_SLOTS:
         QFETCH(int, version);
         QFETCH(QStringList, items);
         ScriptedNotifier notifier;
-        TData data;
+        TData data(Settings());
         data.LoadFromFile(file("load.tmd", bytes));
         QCOMPARE(data.FileVersion, quint8(version));
         QCOMPARE(data.Head.Bytes[9], quint8(bytes[9]));
@@ -166,13 +173,17 @@ private Q_SLOTS:
         RecordBytes odd(size), good(size);
         odd.u8(offset, value);
         good.text(version == 2 ? 1 : 6, "keep").u8(version == 0 ? 104 : version == 1 ? 39 : 34, 2);
-        TData data;
+        TData data(Settings());
         data.LoadFromFile(
             file("select.tmd", HeaderBytes(FileSignatures[version]) + odd.bytes + good.bytes + odd.bytes));
         QCOMPARE(data.count(), kept ? 3 : 1);
         QCOMPARE(data.at(kept ? 1 : 0)->Title, QStringLiteral("keep"));
         QCOMPARE(data.at(kept ? 1 : 0)->Kind, quint8(2));
-        QCOMPARE(notifier.messages, message.isEmpty() ? QStringList() : QStringList({message, message}));
+        // Both odd records are told in one box.
+        NoticeList both;
+        both.add(message);
+        both.add(message);
+        QCOMPARE(notifier.messages, message.isEmpty() ? QStringList() : QStringList {both.summary()});
     }
 
     void fileSizes_data()
@@ -201,7 +212,7 @@ private Q_SLOTS:
         QByteArray bytes = HeaderBytes(FileSignatures[version], 0x22);
         for (int i = 0; i < records; ++i)
             bytes += RecordBytes(size).text(version == 2 ? 1 : 6, QByteArray::number(i)).bytes;
-        TData data;
+        TData data(Settings());
         data.LoadFromFile(file("sizes.tmd", bytes + QByteArray(extra, '\0')));
         QCOMPARE(data.count(), items);
         QCOMPARE(data.Head.Bytes[31], quint8(0x22));
@@ -230,7 +241,7 @@ private Q_SLOTS:
         QFETCH(int, items);
         QFETCH(bool, told);
         ScriptedNotifier notifier;
-        TData data;
+        TData data(Settings());
         data.LoadFromFile(file("cut.tmd", bytes));
         QCOMPARE(data.count(), items);
         const QString message
@@ -255,7 +266,7 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, bytes);
         QFETCH(int, version);
-        TData data;
+        TData data(Settings());
         const QString error = ErrorOf([&] { data.LoadFromFile(file("short.tmd", bytes)); });
         QCOMPARE(error, version < 0 ? QStringLiteral("このアプリケーション用のファイルではないようです") : QString());
         QCOMPARE(data.count(), 0);
@@ -295,7 +306,7 @@ private Q_SLOTS:
             QDir().mkpath(path);
         else if (!bytes.isNull())
             WriteFile(path, bytes + fullRecord0().bytes);
-        TData data;
+        TData data(Settings());
         data.LoadFromFile(file("good.tmd", HeaderBytes(Sig1, 0x33) + RecordBytes(80).bytes));
         QCOMPARE(data.count(), 1);
         QCOMPARE(ErrorOf([&] { data.LoadFromFile(path); }), QString(error).replace(QStringLiteral("%1"), path));
@@ -357,7 +368,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, in);
         QFETCH(QString, token);
         QFETCH(QByteArray, out);
-        TData data;
+        TData data(Settings());
         data.LoadFromFile(file("in.tmd", in));
         if (!token.isEmpty()) {
             const QStringList fields = DumpFields(*data.at(0));
@@ -373,7 +384,7 @@ private Q_SLOTS:
     // as zero; a write that fails raises.
     void streamRecords()
     {
-        TData data;
+        TData data(Settings());
         data.FileVersion = 1;
         QByteArray bytes = RecordBytes(80).text(6, "one").u8(39, 3).bytes + RecordBytes(80).u8(0, 3).bytes
             + QByteArray("\0\0\0\0\0\0tw", 8);
@@ -394,7 +405,7 @@ private Q_SLOTS:
     // The writer's bytes checked at the offsets of the layout table.
     void writerLayout()
     {
-        TData data;
+        TData data(Settings());
         data.Head.SetDefBefore(3);
         auto item = MakeItem(1,
             QStringLiteral(
@@ -446,7 +457,7 @@ private Q_SLOTS:
         QFETCH(QString, memo);
         QFETCH(QByteArray, titleBytes);
         QFETCH(QByteArray, memoBytes);
-        TData data;
+        TData data(Settings());
         TItemRec *item = data.append(MakeItem(0, "s=2001/02/03"));
         item->Title = title;
         item->MemoText = memo;
@@ -476,7 +487,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, bytes9to31);
         if (!stored.isEmpty())
             Settings().writeString(QStringLiteral("Default"), QStringLiteral("Head"), stored);
-        TData data;
+        TData data(Settings());
         QCOMPARE(data.count(), 0);
         QCOMPARE(data.FileVersion, quint8(0));
         const QByteArray expected = (QByteArray("TideMk20\0", 9) + bytes9to31).toHex();
@@ -492,7 +503,7 @@ private Q_SLOTS:
 
     void saveHeadDefaults()
     {
-        TData data;
+        TData data(Settings());
         THeadRec head = data.Head;
         head.SetDateDsp(1);
         head.SetDefAfter(-1);
@@ -512,7 +523,7 @@ private Q_SLOTS:
 #ifdef Q_OS_LINUX
         const QByteArray previous = HeaderBytes(Sig0) + fullRecord0().bytes;
         const QString path = file("atomic.tmd", previous);
-        TData data;
+        TData data(Settings());
         for (int i = 0; i < 5000; ++i)
             data.append(std::make_unique<TOnceItemRec>());
         // Files may grow to 64 KiB only: both saves need more.
@@ -549,6 +560,12 @@ private Q_SLOTS:
             << QStringLiteral("lf") << true;
         QTest::newRow("garbage") << QStringLiteral("[CSVOption]\nCommaChar=x\nQuoteChar=\nSpaceQuote=abc\nCRChar=\n")
                                  << ',' << '"' << QStringLiteral("\n") << true;
+        // One character cannot both separate and quote: both fall back.
+        QTest::newRow("quote is the separator")
+            << QStringLiteral("[CSVOption]\nCommaChar=59\nQuoteChar=59\nSpaceQuote=0\n") << ',' << '"'
+            << QStringLiteral("\n") << false;
+        QTest::newRow("both tab") << QStringLiteral("[CSVOption]\nCommaChar=9\nQuoteChar=9\n") << ',' << '"'
+                                  << QStringLiteral("\n") << true;
     }
 
     void applyCsvOption()
@@ -559,7 +576,7 @@ private Q_SLOTS:
         QFETCH(QString, cr);
         QFETCH(bool, spaceQuote);
         SettingsFile settings(file("csvopt.ini", ini.toUtf8()));
-        TData data(&settings);
+        TData data(settings);
         data.CommaChar = ';';
         data.QuoteChar = '#';
         data.CRChar = QStringLiteral("?");
@@ -582,7 +599,7 @@ private Q_SLOTS:
             const int length = int(rng.bounded(size * 6));
             for (int i = 0; i < length; ++i)
                 bytes.append(char(rng.bounded(256)));
-            TData data;
+            TData data(Settings());
             data.LoadFromFile(file(QStringLiteral("damaged%1.tmd").arg(round), bytes));
             QVERIFY(data.count() <= (length + size - 1) / size);
             ListRow row;
@@ -592,10 +609,77 @@ private Q_SLOTS:
             }
             data.SaveToFile(env.path(QStringLiteral("damaged%1.csv").arg(round)));
             data.SaveToFile(env.path(QStringLiteral("damaged%1b.tmd").arg(round)));
-            TData again;
+            TData again(Settings());
             again.LoadFromFile(env.path(QStringLiteral("damaged%1b.tmd").arg(round)));
             QCOMPARE(again.count(), data.count());
         }
+    }
+
+    // A device that stops taking bytes at any point of the file: the save
+    // fails with the file's name, whether the header or a record is cut.
+    void writeFailsAfterBytes_data()
+    {
+        QTest::addColumn<int>("limit");
+        QTest::newRow("nothing") << 0;
+        QTest::newRow("inside header") << HeadSize - 1;
+        QTest::newRow("before first record") << HeadSize;
+        QTest::newRow("inside second record") << HeadSize + R0Size + 10;
+        QTest::newRow("before last record") << HeadSize + 2 * R0Size;
+    }
+    void writeFailsAfterBytes()
+    {
+        QFETCH(int, limit);
+        TData data(Settings());
+        for (int i = 0; i < 3; ++i)
+            data.append(MakeItem(i, "t=item" + QString::number(i)));
+        FailDevice device(limit);
+        QVERIFY(device.open(QIODevice::WriteOnly));
+        QCOMPARE(ErrorOf([&] { ItemFile::Write(data, device, QStringLiteral("out.tmd")); }),
+            QStringLiteral("ファイル out.tmd に書き込めません"));
+
+        FailDevice roomy(HeadSize + 3 * R0Size);
+        QVERIFY(roomy.open(QIODevice::WriteOnly));
+        ItemFile::Write(data, roomy, QStringLiteral("out.tmd"));
+        QCOMPARE(roomy.data().size(), HeadSize + 3 * R0Size);
+    }
+
+    // A read that fails between records ends the load with the file's name;
+    // the records before it were read.
+    void readFailsAfterBytes()
+    {
+        QByteArray bytes = HeaderBytes(Sig0);
+        for (const char *title : {"one", "two"})
+            bytes += RecordBytes(R0Size).text(R0Title, title).u8(R0Kind, 1).bytes;
+        FailDevice device(HeadSize + R0Size);
+        device.setData(bytes);
+        QVERIFY(device.open(QIODevice::ReadOnly));
+        TData data(Settings());
+        QStringList notices;
+        const QString error = ErrorOf(
+            [&] { ItemFile::Read(data, device, QStringLiteral("in.tmd"), [&](const QString &n) { notices << n; }); });
+        QCOMPARE(error, QStringLiteral("ファイル in.tmd を読み込めません"));
+        QCOMPARE(data.count(), 1);
+        QCOMPARE(data.at(0)->Title, QStringLiteral("one"));
+        QVERIFY(notices.isEmpty());
+    }
+
+    // Notices about single records go to the caller, not to the notifier.
+    void noticesGoToCaller()
+    {
+        ScriptedNotifier notifier;
+        QByteArray bytes = HeaderBytes(Sig0) + RecordBytes(R0Size).text(R0Title, "bad").u8(R0Kind, 9).bytes
+            + RecordBytes(R0Size).text(R0Title, "good").u8(R0Kind, 2).bytes + QByteArray(5, '\1');
+        QBuffer device(&bytes);
+        QVERIFY(device.open(QIODevice::ReadOnly));
+        TData data(Settings());
+        QStringList notices;
+        ItemFile::Read(data, device, QStringLiteral("in.tmd"), [&](const QString &n) { notices << n; });
+        QCOMPARE(notices,
+            QStringList({QStringLiteral("おかしなデータがあるようです\rType = 9"),
+                QStringLiteral("ファイルの最後のデータが途中で切れているため、その1件は読み込みませんでした")}));
+        QVERIFY(notifier.messages.isEmpty());
+        QCOMPARE(data.count(), 1);
+        QCOMPARE(data.at(0)->Kind, KindDay);
     }
 };
 

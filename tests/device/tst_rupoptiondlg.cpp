@@ -297,7 +297,7 @@ private Q_SLOTS:
         QFETCH(bool, result);
         QFETCH(int, irregCount);
         ScriptedNotifier notifier;
-        TData data;
+        TData data(Settings());
         data.Head = headFrom(Sample);
         QTimer::singleShot(0, [&] {
             for (const QString &name : clicks)

@@ -16,7 +16,7 @@
 
 using Call = ScriptedRupLibrary::Call;
 const QString Nego = QStringLiteral("ネゴシエーション");
-const QString NoAnswer = QStringLiteral("Ruputerが応答しません");
+const QString NoAnswer = QStringLiteral("Ruputerが時間内に応答しません");
 
 // The transfer component against a scripted library and against an outside
 // library loaded from the settings, and its error dialog.
@@ -106,14 +106,18 @@ private Q_SLOTS:
         const QString end = QStringLiteral("終了処理");
         QTest::newRow("upload nego") << true << "u_nego=3" << 3 << Nego << NoAnswer;
         QTest::newRow("download nego") << false << "u_nego=-2" << -2 << Nego << QString();
-        QTest::newRow("upload transfer") << true << "u_upload=6" << 6 << upload << "ファイルを読み込めません";
+        QTest::newRow("upload transfer") << true << "u_upload=6" << 6 << upload << "ローカルファイルを読めません";
         QTest::newRow("download transfer")
-            << false << "u_download=5" << 5 << download << "Ruputerにファイルがありません";
-        QTest::newRow("download checksum") << false << "u_download=8" << 8 << download << "データが壊れています";
+            << false << "u_download=5" << 5 << download
+            << "Ruputerにそのファイルがありません（または名前がファイル名ではありません）";
+        QTest::newRow("download checksum")
+            << false << "u_download=8" << 8 << download << "チェックサムエラー：データが4回続けて壊れて届きました";
         QTest::newRow("upload end") << true << "u_end=3" << 3 << end << NoAnswer;
-        QTest::newRow("download end") << false << "u_end=9" << 9 << end << "通信が途切れました";
+        QTest::newRow("download end")
+            << false << "u_end=9" << 9 << end
+            << "通信が途切れました（転送中の無応答、不正なデータ、ポートの故障、Ruputer側の中断）";
         QTest::newRow("transfer code survives clean-up")
-            << true << "u_upload=7 u_end=99" << 7 << upload << "ファイルに書き込めません";
+            << true << "u_upload=7 u_end=99" << 7 << upload << "ローカルファイルに書き込めません";
         QTest::newRow("unknown code") << true << "u_upload=42" << 42 << upload << QString();
     }
     void failure()
@@ -219,7 +223,9 @@ private Q_SLOTS:
         rig.com.setDefaultPort(irDefault ? rpIrPort : rpDockPort);
         QVERIFY(!rig.com.Upload(rig.env.path("a"), QStringLiteral("A")));
         QCOMPARE(rig.library.ports(), QList<int> {irDefault ? ir : dock});
-        QCOMPARE(rig.ui.texts, QStringList {report(true, 1, port, Nego, QStringLiteral("ポートが設定されていません"))});
+        QCOMPARE(rig.ui.texts,
+            QStringList {
+                report(true, 1, port, Nego, QStringLiteral("ポート番号が0です（接続方法が設定されていません）"))});
         QCOMPARE(rig.ui.switchAllowed, QList<bool> {allowed});
     }
 
@@ -297,7 +303,7 @@ private Q_SLOTS:
         PortSwitchAllowed = allowed;
         TRuputerComDlgForm dlg;
         dlg.setMemoText(report(false, 9, QStringLiteral("ドッキングステーション，COM1"), QStringLiteral("ダウンロード"),
-            QStringLiteral("通信が途切れました")));
+            QStringLiteral("通信が途切れました（転送中の無応答、不正なデータ、ポートの故障、Ruputer側の中断）")));
         QVERIFY(dlg.width() > 244);
         QVERIFY(dlg.Memo->geometry().right() < dlg.width());
         // the designed row, moved by half the added width

@@ -50,6 +50,45 @@ struct Emulator
     QString file(const QString &name) const { return folder.filePath(name); }
 };
 
+// The PC's end of a pseudo-terminal, spoken to frame by frame.
+class RawLine
+{
+public:
+    explicit RawLine(const QString &path)
+        : m_fd(::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY))
+    { }
+    ~RawLine()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    bool isOpen() const { return m_fd >= 0; }
+    void write(const QByteArray &bytes) { (void)!::write(m_fd, bytes.constData(), size_t(bytes.size())); }
+    // Sends `frame` and waits up to 5 s for an intact answer of `type`.
+    bool command(const QByteArray &frame, char type)
+    {
+        write(frame);
+        QDeadlineTimer deadline(5000);
+        while (!deadline.hasExpired()) {
+            Frame answer;
+            if (m_parser.next(answer) == FrameParser::Good)
+                return answer.type == type;
+            pollfd p {m_fd, POLLIN, 0};
+            if (::poll(&p, 1, int(deadline.remainingTime())) > 0) {
+                char buffer[256];
+                const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
+                if (n > 0)
+                    m_parser.feed(QByteArrayView(buffer, n));
+            }
+        }
+        return false;
+    }
+
+private:
+    int m_fd;
+    FrameParser m_parser;
+};
+
 struct Rig
 {
     TestEnvironment env;
@@ -85,11 +124,14 @@ const QString Nego = QStringLiteral("ネゴシエーション");
 const QString Transfer = QStringLiteral("アップロード");
 
 // The meanings the report gives the codes these tests meet.
-const QMap<int, QString> Meanings {{1, QStringLiteral("ポートが設定されていません")},
-    {2, QStringLiteral("シリアルポートを開けません")}, {3, QStringLiteral("Ruputerが応答しません")},
-    {4, QStringLiteral("Ruputerに拒否されました")}, {5, QStringLiteral("Ruputerにファイルがありません")},
-    {6, QStringLiteral("ファイルを読み込めません")}, {7, QStringLiteral("ファイルに書き込めません")},
-    {8, QStringLiteral("データが壊れています")}, {9, QStringLiteral("通信が途切れました")}};
+const QMap<int, QString> Meanings {{1, QStringLiteral("ポート番号が0です（接続方法が設定されていません）")},
+    {2, QStringLiteral("シリアルポートを開けません（ないか、使用中か、権限がありません）")},
+    {3, QStringLiteral("Ruputerが時間内に応答しません")},
+    {4, QStringLiteral("Ruputerが拒否しました（接続を断ったか、ファイルを読み書きできません）")},
+    {5, QStringLiteral("Ruputerにそのファイルがありません（または名前がファイル名ではありません）")},
+    {6, QStringLiteral("ローカルファイルを読めません")}, {7, QStringLiteral("ローカルファイルに書き込めません")},
+    {8, QStringLiteral("チェックサムエラー：データが4回続けて壊れて届きました")},
+    {9, QStringLiteral("通信が途切れました（転送中の無応答、不正なデータ、ポートの故障、Ruputer側の中断）")}};
 
 // `phase` Transfer stands for the transfer step, which a download names
 // "ダウンロード".
@@ -231,6 +273,44 @@ private Q_SLOTS:
         QCOMPARE(frame.seq, quint8(9));
         QCOMPARE(readLe32(frame.payload), 32032u);
         QCOMPARE(parser.next(frame), FrameParser::NeedMore);
+    }
+
+    // The rest of a frame whose sender died never comes; bytes after a long
+    // pause start afresh instead of filling its payload.
+    void parserDropsCutOffFrame_data()
+    {
+        QTest::addColumn<int>("baud");
+        QTest::addColumn<int>("pauseMs");
+        QTest::addColumn<bool>("dropped");
+        QTest::newRow("fast line, short pause") << 115200 << 499 << false;
+        QTest::newRow("fast line, long pause") << 115200 << 501 << true;
+        QTest::newRow("unknown rate, long pause") << 0 << 501 << true;
+        // 64 bytes at 300 bit/s take 2134 ms
+        QTest::newRow("slow line, 2 s") << 300 << 2000 << false;
+        QTest::newRow("slow line, 2.2 s") << 300 << 2200 << true;
+    }
+    void parserDropsCutOffFrame()
+    {
+        QFETCH(int, baud);
+        QFETCH(int, pauseMs);
+        QFETCH(bool, dropped);
+        FrameParser parser;
+        parser.setLineRate(baud);
+        Frame frame;
+        const QByteArray cut = makeFrame(Data, 0, QByteArray(512, 'd')).left(200);
+        const QByteArray nego = makeFrame(Negotiate, 7, QByteArray("\x01\x04", 2));
+        parser.feedAt(cut.left(100), 1000);
+        parser.feedAt(cut.mid(100), 1400); // a pause below the limit within a frame is fine
+        QCOMPARE(parser.next(frame), FrameParser::NeedMore);
+        parser.feedAt(nego, 1400 + pauseMs);
+        QCOMPARE(parser.next(frame), dropped ? FrameParser::Good : FrameParser::NeedMore);
+        if (dropped) {
+            QCOMPARE(frame.type, Negotiate);
+            QCOMPARE(frame.seq, quint8(7));
+            QCOMPARE(parser.pending(), 0);
+        } else {
+            QCOMPARE(parser.pending(), cut.size() + nego.size());
+        }
     }
 
     void defaultDevice()
@@ -448,6 +528,69 @@ private Q_SLOTS:
         QVERIFY(write(local, content));
         QVERIFY(rig.com.Upload(local, QStringLiteral("NEXT.TMD")));
         QCOMPARE(readAll(rig.device.file(QStringLiteral("NEXT.TMD"))), content);
+    }
+
+    // A PC that died in the middle of an upload left the device half a block.
+    // The next PC's negotiation is answered promptly, not after dozens of
+    // negotiations have filled up that block.
+    void cutOffFrameThenNegotiation()
+    {
+        Rig rig;
+        QVERIFY(rig.device.start());
+        const QString pty = Settings().readString(QStringLiteral("Ports"), QStringLiteral("COM1"), {});
+        {
+            RawLine dead(pty);
+            QVERIFY(dead.isOpen());
+            QVERIFY(dead.command(makeFrame(Negotiate, 1, QByteArray("\x01\x01", 2)), Ack));
+            QVERIFY(dead.command(makeFrame(Put, 2, le32(3000) + "TODO.TMD"), Ack));
+            dead.write(makeFrame(Data, 0, pattern(512, 5)).left(300));
+        }
+        SerialRupLibrary::setAnswerTimeoutOverride(700);
+        QElapsedTimer clock;
+        clock.start();
+        SerialRupLibrary library;
+        qint32 code = -1;
+        int attempts = 0;
+        while (attempts < 40 && code != 0) {
+            ++attempts;
+            library.u_nego(0, 1, 5, 1, &code);
+        }
+        SerialRupLibrary::setAnswerTimeoutOverride(3000);
+        QCOMPARE(code, 0);
+        QVERIFY2(attempts <= 2, qPrintable(QString::number(attempts)));
+        QVERIFY2(clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(library.u_end(0, 1, 5, 1, &code), 0);
+        QVERIFY(!QFile::exists(rig.device.file(QStringLiteral("TODO.TMD"))));
+
+        // and a whole transfer works
+        QVERIFY(write(rig.local(), pattern(3000, 6)));
+        QVERIFY(rig.com.Upload(rig.local(), QStringLiteral("TODO.TMD")));
+        QCOMPARE(readAll(rig.device.file(QStringLiteral("TODO.TMD"))), pattern(3000, 6));
+    }
+
+    // Names that are not code page 932 (a lead byte cut off, a byte no
+    // character has, an unassigned double-byte code) are neither stored nor
+    // looked up: they would all have become one file.
+    void deviceRefusesNamesNotInCodePage932_data()
+    {
+        QTest::addColumn<QString>("name");
+        const auto raw = [](uchar b) { return QChar(char16_t(0xDC00 + b)); };
+        QTest::newRow("cut lead byte") << QStringLiteral("A") + raw(0x81);
+        QTest::newRow("no character") << raw(0xA0) + QStringLiteral("B");
+        QTest::newRow("unassigned") << raw(0x85) + QStringLiteral("@C");
+    }
+    void deviceRefusesNamesNotInCodePage932()
+    {
+        QFETCH(QString, name);
+        Rig rig;
+        QVERIFY(rig.device.start());
+        QVERIFY(write(rig.local(), "content"));
+        QVERIFY(!rig.com.Upload(rig.local(), name));
+        QCOMPARE(rig.ui.texts, QStringList {report(true, 4, 1, Transfer)});
+        QCOMPARE(QDir(rig.device.folder.path()).entryList(QDir::Files | QDir::NoDotAndDotDot), QStringList());
+        QVERIFY(!rig.com.Download(rig.local(), name));
+        QCOMPARE(rig.ui.texts.value(1), report(false, 5, 1, Transfer));
+        QCOMPARE(readAll(rig.local()), QByteArray("content"));
     }
 
     // The real progress window over the owner, and its Cancel.

@@ -1,6 +1,7 @@
 #include "FontChecks.h"
 #include "ScriptedNotifier.h"
 #include "TestEnvironment.h"
+#include "calendar/HolidaySettings.h"
 #include "settings/AppSettings.h"
 #include "settings/OptionDlg.h"
 #include "settings/SettingsFile.h"
@@ -79,6 +80,7 @@ private Q_SLOTS:
         QVERIFY(child<QLineEdit>(dlg, "ERupFile")->text().isEmpty());
         QVERIFY(!child<QCheckBox>(dlg, "CBRupAutoOpen")->isChecked());
         QCOMPARE(child<TRadioGroup>(dlg, "RGToolBtn")->ItemIndex(), 1);
+        QVERIFY(child<QCheckBox>(dlg, "CBHolidayLaw")->isChecked());
         QCOMPARE(sample(dlg), QStringLiteral("ＭＳ Ｐゴシック 9p"));
         // The stored face is shown in the installed family that stands in for it.
         QCOMPARE(UninstalledFamilies(dlg), QStringList());
@@ -86,7 +88,8 @@ private Q_SLOTS:
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QCOMPARE(optionSection(),
             QStringLiteral("[Option]\nDock=1\nIrDA=0\nDefaultPort=1\nSpeed=4\nRupFileMode=1\nRupFile=\n"
-                           "RupAutoOpen=0\nFontName=ＭＳ Ｐゴシック\nFontSize=9\nFontStyle=\nToolBtn=1\n"));
+                           "RupAutoOpen=0\nFontName=ＭＳ Ｐゴシック\nFontSize=9\nFontStyle=\nToolBtn=1\n"
+                           "HolidayLaw=1\n"));
     }
 
     void okWritesEveryKeyInOrder()
@@ -106,10 +109,12 @@ private Q_SLOTS:
         dlg.ShowFontSample(font);
         QCOMPARE(sample(dlg), QStringLiteral("ＭＳ ゴシック Bold Italic 12p"));
         child<TRadioGroup>(dlg, "RGToolBtn")->setItemIndex(2);
+        child<QCheckBox>(dlg, "CBHolidayLaw")->setChecked(false);
         ok(dlg);
         QCOMPARE(optionSection(),
             QStringLiteral("[Option]\nDock=3\nIrDA=10\nDefaultPort=0\nSpeed=10\nRupFileMode=0\nRupFile=自動.tmd\n"
-                           "RupAutoOpen=1\nFontName=ＭＳ ゴシック\nFontSize=12\nFontStyle=Bold,Italic\nToolBtn=2\n"));
+                           "RupAutoOpen=1\nFontName=ＭＳ ゴシック\nFontSize=12\nFontStyle=Bold,Italic\nToolBtn=2\n"
+                           "HolidayLaw=0\n"));
     }
 
     void cancelWritesNothing()
@@ -124,6 +129,46 @@ private Q_SLOTS:
         QTest::keyClick(&escaped, Qt::Key_Escape);
         QVERIFY(!escaped.isVisible());
         QVERIFY2(!fileContents().contains("[Option]"), fileContents().constData());
+    }
+
+    // The stored choice is shown; OK stores the new one and calendars that
+    // follow the setting change at once, Cancel leaves them.
+    void holidayLaw_data()
+    {
+        QTest::addColumn<QByteArray>("stored");
+        QTest::addColumn<bool>("shown");
+        QTest::addColumn<bool>("chosen");
+        QTest::addColumn<bool>("accept");
+        QTest::newRow("law to classic") << QByteArray("HolidayLaw=1\n") << true << false << true;
+        QTest::newRow("classic to law") << QByteArray("HolidayLaw=0\n") << false << true << true;
+        QTest::newRow("garbage reads as law") << QByteArray("HolidayLaw=x\n") << true << false << true;
+        QTest::newRow("cancelled") << QByteArray("HolidayLaw=0\n") << false << true << false;
+    }
+    void holidayLaw()
+    {
+        QFETCH(QByteArray, stored);
+        QFETCH(bool, shown);
+        QFETCH(bool, chosen);
+        QFETCH(bool, accept);
+        store(stored);
+        HolidayRules rules;
+        FollowHolidaySetting(rules);
+        const HolidaySet before = shown ? HolidaySet::Law : HolidaySet::Classic;
+        QCOMPARE(rules.holidaySet(), before);
+        TOptionDlg dlg;
+        auto *check = child<QCheckBox>(dlg, "CBHolidayLaw");
+        QCOMPARE(check->isChecked(), shown);
+        QCOMPARE(check->text(), QStringLiteral("祝日を現行の祝日法で判定する"));
+        check->setChecked(chosen);
+        if (accept)
+            ok(dlg);
+        else
+            child<QPushButton>(dlg, "CancelBtn")->click();
+        const HolidaySet after = chosen ? HolidaySet::Law : HolidaySet::Classic;
+        QCOMPARE(rules.holidaySet(), accept ? after : before);
+        QCOMPARE(HolidaySetFromSettings(Settings()), accept ? after : before);
+        // 2026-12-23 is a holiday in the classic lines only.
+        QCOMPARE(rules.GetDayFlags(2026, 12, 23).testFlag(dfHoliday), rules.holidaySet() == HolidaySet::Classic);
     }
 
     // The connection panel shows only with both ports; a first link that names a

@@ -116,7 +116,10 @@ bool DeviceServer::send(char type, quint8 seq, const QByteArray &payload, bool c
 
 QString DeviceServer::pathOf(const QByteArray &name) const
 {
-    // Only plain names of files in the folder itself.
+    // Only plain names of files in the folder itself, and only names that are
+    // code page 932: bytes that are not would all end up as one file name.
+    if (!Cp932::isValid(name))
+        return {};
     const QString text = Cp932::decode(name);
     if (text.isEmpty() || text == u"." || text == u".." || text.contains(u'/') || text.contains(u'\\')
         || name.contains('\0'))

@@ -26,6 +26,9 @@ public:
 
     DeviceServer(int fd, QString folder, Faults faults, int timeoutMs, bool verbose);
 
+    // The line's bit rate, when known, for the longest pause within a frame.
+    void setLineRate(int baud) { m_parser.setLineRate(baud); }
+
     // Serves until the descriptor fails; returns the process exit status.
     int run();
 

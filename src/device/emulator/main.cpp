@@ -2,6 +2,7 @@
 // program without a Ruputer and for testing every error path.
 
 #include "DeviceServer.h"
+#include "data/DocumentSaveFile.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -69,6 +70,7 @@ int fail(const QString &message)
 
 int main(int argc, char *argv[])
 {
+    IgnoreFileSizeSignal();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("tidemark-device"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TIDEMARK_VERSION));
@@ -155,5 +157,7 @@ int main(int argc, char *argv[])
     }
 
     DeviceServer server(fd, folder, faults, number(timeout, 10000), parser.isSet(verbose));
+    if (parser.isSet(port))
+        server.setLineRate(number(baud, 19200));
     return server.run();
 }

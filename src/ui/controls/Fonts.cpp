@@ -1,10 +1,10 @@
 #include "ui/controls/Fonts.h"
 
+#include "settings/SettingKeys.h"
 #include "settings/SettingsFile.h"
 
 #include <QFontDatabase>
 #include <QStringList>
-
 #include <span>
 
 namespace {
@@ -20,8 +20,8 @@ QString firstInstalled(const QStringList &candidates)
 
 // Windows faces that stored settings and dialogs name, by the installed
 // family that stands in for them.
-const char16_t *const ProportionalFaces[] = {u"ＭＳ Ｐゴシック", u"MS PGothic",     u"ＭＳ Ｐ明朝", u"MS PMincho",
-                                             u"MS UI Gothic",   u"MS Sans Serif", u"System"};
+const char16_t *const ProportionalFaces[]
+    = {u"ＭＳ Ｐゴシック", u"MS PGothic", u"ＭＳ Ｐ明朝", u"MS PMincho", u"MS UI Gothic", u"MS Sans Serif", u"System"};
 const char16_t *const MonospaceFaces[] = {u"ＭＳ ゴシック", u"MS Gothic", u"ＭＳ 明朝", u"MS Mincho"};
 
 bool listed(const QString &face, std::span<const char16_t *const> faces)
@@ -36,17 +36,15 @@ bool listed(const QString &face, std::span<const char16_t *const> faces)
 
 QString JapaneseUiFamily()
 {
-    static const QString family = firstInstalled(
-        {QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Noto Sans JP"), QStringLiteral("IPAPGothic"),
-         QStringLiteral("VL PGothic"), QStringLiteral("Droid Sans Fallback")});
+    static const QString family = firstInstalled({QStringLiteral("Noto Sans CJK JP"), QStringLiteral("Noto Sans JP"),
+        QStringLiteral("IPAPGothic"), QStringLiteral("VL PGothic"), QStringLiteral("Droid Sans Fallback")});
     return family;
 }
 
 QString JapaneseFixedFamily()
 {
-    static const QString family = firstInstalled(
-        {QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("IPAGothic"), QStringLiteral("VL Gothic"),
-         QStringLiteral("Noto Sans CJK JP")});
+    static const QString family = firstInstalled({QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("IPAGothic"),
+        QStringLiteral("VL Gothic"), QStringLiteral("Noto Sans CJK JP")});
     return family;
 }
 
@@ -81,12 +79,11 @@ QFont DisplayFont(QFont font)
 
 void LoadFontSettings(QFont &font, const SettingsFile &settings)
 {
-    const QString section = QStringLiteral("Option");
-    font.setFamily(settings.readString(section, QStringLiteral("FontName"), font.family()));
-    const int size = settings.readInteger(section, QStringLiteral("FontSize"), 0);
+    font.setFamily(ReadSetting(settings, SettingKeys::FontName, font.family()));
+    const int size = ReadSetting(settings, SettingKeys::FontSize);
     if (size > 0)
         font.setPointSize(size);
-    const QString style = settings.readString(section, QStringLiteral("FontStyle"), QString());
+    const QString style = ReadSetting(settings, SettingKeys::FontStyle);
     font.setBold(style.contains(QStringLiteral("Bold")));
     font.setItalic(style.contains(QStringLiteral("Italic")));
     font.setUnderline(false);

@@ -7,20 +7,12 @@
 #include "ui/main/SortListView.h"
 
 #include <QApplication>
-#include <typeinfo>
 
 namespace {
 
 QWidget *dialogParent(QWidget *list)
 {
     return list ? list->window() : QApplication::activeWindow();
-}
-
-void fillRow(TSortListItem *row, const TItemRec &item)
-{
-    ListRow texts;
-    item.FillListItem(texts);
-    row->setRow(texts);
 }
 
 // Appends a copy of the editor's item (of the class it chose) and its row.
@@ -34,7 +26,7 @@ bool appendFrom(TData &data, const TDetailDlg &dlg, TSortListView *rows)
     if (rows) {
         TSortListItem *row = rows->addRow();
         row->setItem(item);
-        fillRow(row, *item);
+        row->refresh();
         // The new item becomes the current row: Enter or Del right after
         // adding acts on what was just added.
         rows->setCurrentItem(row);
@@ -73,7 +65,7 @@ bool UpdateItem(TData &data, TItemRec *item, TSortListItem *row)
     if (dlg.exec() != QDialog::Accepted)
         return false;
     const TItemRec &edited = dlg.WorkItem();
-    if (typeid(edited) != typeid(*item)) {
+    if (!SameKindClass(edited, *item)) {
         const int index = data.indexOf(item);
         std::unique_ptr<TItemRec> fresh = DupObject(edited);
         if (index < 0 || !fresh)
@@ -84,7 +76,7 @@ bool UpdateItem(TData &data, TItemRec *item, TSortListItem *row)
     }
     item->Assign(edited);
     if (row)
-        fillRow(row, *item);
+        row->refresh();
     return true;
 }
 

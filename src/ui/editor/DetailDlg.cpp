@@ -23,7 +23,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <algorithm>
-#include <typeinfo>
 
 namespace {
 
@@ -143,12 +142,12 @@ void TDetailDlg::createControls()
     Text = new QLineEdit(this);
     Text->setObjectName(QStringLiteral("Text"));
     Text->setGeometry(60, 8, 202, RowH);
-    Text->setValidator(new ByteLimitValidator(DetailRules::TitleMaxBytes, Text));
+    Text->setValidator(new ByteLimitValidator(TitleMaxBytes, Text));
     addLabel(this, QStringLiteral("号数オプション"), QRect(270, 11, 86, 15), QStringLiteral("LTitleOpt"));
     CBTitleOpt = new QComboBox(this);
     CBTitleOpt->setObjectName(QStringLiteral("CBTitleOpt"));
-    CBTitleOpt->addItems({QStringLiteral("なし"), QStringLiteral("月差"), QStringLiteral("日差"),
-        QStringLiteral("/Vmag形式"), QStringLiteral("巻数")});
+    for (const TitleOption &option : TitleOptions)
+        CBTitleOpt->addItem(option.caption);
     CBTitleOpt->setGeometry(356, 8, 88, RowH);
     ETitleDiff = addNumberField(this, QStringLiteral("ETitleDiff"), QStringLiteral("UDTitleDiff"),
         QRect(447, 8, 46, RowH), -99, 99, 3, UDTitleDiff);
@@ -156,7 +155,7 @@ void TDetailDlg::createControls()
 
     // Memo: two lines of 32 bytes.
     addLabel(this, QStringLiteral("メ モ"), QRect(8, 37, 50, 15), QStringLiteral("LMemo"));
-    Memo = new ByteLimitedMemo(DetailRules::MemoMaxBytes, this);
+    Memo = new ByteLimitedMemo(MemoMaxBytes, this);
     Memo->setObjectName(QStringLiteral("Memo"));
     Memo->setGeometry(60, 34, 445, 40);
 
@@ -402,7 +401,7 @@ void TDetailDlg::SetDisplayDefaults(const THeadRec &head)
 
 void TDetailDlg::LoadItem(const TItemRec &item)
 {
-    if (typeid(*m_workItem) != typeid(item)) {
+    if (!SameKindClass(*m_workItem, item)) {
         std::unique_ptr<TItemRec> fresh = DupObject(item);
         m_workItem = fresh ? std::move(fresh) : std::make_unique<TItemRec>();
     }
@@ -417,19 +416,17 @@ void TDetailDlg::LoadItem(const TItemRec &item)
     Memo->setPlainText(DetailRules::MemoToEditor(w.MemoText));
 
     switch (w.Kind) {
-    case 0:
+    case KindOnce:
         ROnce->setChecked(true);
         break;
-    case 1:
+    case KindDate:
         RDate->setChecked(true);
         break;
-    case 2:
+    case KindDay:
         RDay->setChecked(true);
         break;
-    case 3:
+    case KindIrregular:
         RIrregular->setChecked(true);
-        break;
-    default:
         break;
     }
 
@@ -493,15 +490,15 @@ void TDetailDlg::FormShow()
 
 void TDetailDlg::StoreItem()
 {
-    int kind = 1;
+    ItemKind kind = KindDate;
     if (ROnce->isChecked())
-        kind = 0;
+        kind = KindOnce;
     else if (RDay->isChecked())
-        kind = 2;
+        kind = KindDay;
     else if (RIrregular->isChecked())
-        kind = 3;
-    std::unique_ptr<TItemRec> ofKind = NewItemOfKind(kind);
-    if (typeid(*m_workItem) != typeid(*ofKind)) {
+        kind = KindIrregular;
+    if (!m_workItem->HasKindClass() || m_workItem->Kind != kind) {
+        std::unique_ptr<TItemRec> ofKind = NewItemOfKind(kind);
         ofKind->Assign(*m_workItem);
         m_workItem = std::move(ofKind);
     }
@@ -515,7 +512,7 @@ void TDetailDlg::StoreItem()
     // A date field that names no real date is only left unread when it is
     // not in use; OKBtnClick refuses it otherwise.
     switch (w.Kind) {
-    case 0:
+    case KindOnce:
         w.HasStart = true;
         if (const auto start = dateOf(OSDate))
             w.StartDate = *start;
@@ -529,7 +526,7 @@ void TDetailDlg::StoreItem()
         if (!w.HasEnd)
             w.EndDate = w.StartDate;
         break;
-    case 1:
+    case KindDate:
         for (int m = 1; m <= 12; ++m)
             w.SetMonth(m, CbDMonth[m]->isChecked());
         w.SetDay(1, DayValue(1));
@@ -539,19 +536,17 @@ void TDetailDlg::StoreItem()
         w.ShiftHoliday = CbDSHoli->isChecked();
         w.ShiftDir = RDSAfter->isChecked() ? 1 : 0;
         break;
-    case 2:
+    case KindDay:
         w.WeekParity = RYOddWeek->isChecked() ? 1 : RYEvenWeek->isChecked() ? 2 : 0;
         for (int d = 0; d < 7; ++d)
             w.SetWeekday(d, CbY[d]->isChecked());
         w.ShiftHoliday = CbYSHoli->isChecked();
         w.ShiftDir = RYSAfter->isChecked() ? 1 : 0;
         break;
-    case 3:
+    case KindIrregular:
         w.HasStart = CbOSDate->isChecked();
         if (const auto start = dateOf(OSDate))
             w.StartDate = *start;
-        break;
-    default:
         break;
     }
 

@@ -14,21 +14,12 @@ QString BiweeklyCaption(int weekParity, DateValue today)
 
 QString TitleDiffUnit(int titleOpt)
 {
-    switch (titleOpt) {
-    case 1:
-        return QStringLiteral("月");
-    case 2:
-        return QStringLiteral("日");
-    case 4:
-        return QStringLiteral("巻");
-    default:
-        return QString();
-    }
+    return titleOpt >= 0 && titleOpt < int(TitleOptions.size()) ? TitleOptions[size_t(titleOpt)].unit : QString();
 }
 
 bool TitleDiffEnabled(int titleOpt)
 {
-    return titleOpt == 1 || titleOpt == 2 || titleOpt == 4;
+    return titleOpt >= 0 && titleOpt < int(TitleOptions.size()) && TitleOptions[size_t(titleOpt)].takesNumber;
 }
 
 QString MemoToEditor(const QString &memoText)

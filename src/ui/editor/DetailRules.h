@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/DateValue.h"
+#include "data/ItemRec.h"
 
 #include <QString>
 
@@ -8,9 +9,6 @@
 // option's unit, the byte limits of the title and the memo, and the reading
 // of a day field.
 namespace DetailRules {
-
-constexpr int TitleMaxBytes = 32;
-constexpr int MemoMaxBytes = 64;
 
 // "今週" when the week of `today` has the chosen parity (1 odd, 2 even),
 // "来週" when it has the other one, empty for every week (0).

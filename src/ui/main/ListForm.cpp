@@ -3,11 +3,13 @@
 #include "data/AppError.h"
 #include "data/CSVOptionDlg.h"
 #include "data/Data.h"
+#include "data/DocumentSaveFile.h"
 #include "data/ItemRec.h"
 #include "data/Notifier.h"
 #include "device/RuputerCom.h"
 #include "settings/AppSettings.h"
 #include "settings/SaveWindowPos.h"
+#include "settings/SettingKeys.h"
 #include "settings/SettingsFile.h"
 #include "ui/controls/AboutBox.h"
 #include "ui/controls/Fonts.h"
@@ -28,9 +30,9 @@
 #include <QToolBar>
 #include <QToolButton>
 
-namespace {
+#include <optional>
 
-const QString OptionSection = QStringLiteral("Option");
+namespace {
 
 TListForm::FileDialogHook &fileDialogHook()
 {
@@ -108,7 +110,7 @@ void TListForm::FormCreate(const QString &argument)
     DataList->setFont(DisplayFont(listFont));
     ApplyOptions();
     SetFileName(NewFileName);
-    Data = new TData;
+    Data = new TData(Settings());
     ClearDocument();
 
     // Window position, column widths and sort order, before the list is
@@ -137,10 +139,10 @@ void TListForm::FormCreate(const QString &argument)
 void TListForm::startAfterShow()
 {
     if (m_argumentMissing) {
-        Notifier::instance().showMessage(QStringLiteral("ファイルが見つかりません\"%1\"").arg(m_argument));
+        Notifier::instance().showMessage(FileErrorMessage(FileAction::Find, m_argument));
         return; // a missing file never leads on to the automatic open
     }
-    if (m_argument.isEmpty() && Settings().readBool(OptionSection, QStringLiteral("RupAutoOpen"), false))
+    if (m_argument.isEmpty() && ReadSetting(Settings(), SettingKeys::RupAutoOpen))
         OpenRExecute();
 }
 
@@ -247,6 +249,7 @@ void TListForm::createMenus()
     MenuStatus->setContentsMargins(6, 0, 8, 0);
     MenuStatus->setAutoFillBackground(false);
     MainMenu->setCornerWidget(MenuStatus, Qt::TopRightCorner);
+    MenuStatus->setToolTip(ItemLimitHint());
 }
 
 void TListForm::createToolBar()
@@ -284,7 +287,7 @@ void TListForm::LoadFontSettings(QFont &font) const
 void TListForm::ApplyOptions()
 {
     const SettingsFile &settings = Settings();
-    const int toolBtn = settings.readInteger(OptionSection, QStringLiteral("ToolBtn"), 1);
+    const int toolBtn = ReadSetting(settings, SettingKeys::ToolBtn);
     if (toolBtn == 0 || toolBtn == 1) {
         const bool flat = toolBtn == 1;
         ToolBar->setProperty("Flat", flat);
@@ -296,11 +299,10 @@ void TListForm::ApplyOptions()
         ToolBar->setVisible(false);
     }
 
-    RupCom->setDockPort(settings.readInteger(OptionSection, QStringLiteral("Dock"), 1));
-    RupCom->setIrPort(settings.readInteger(OptionSection, QStringLiteral("IrDA"), 2));
-    RupCom->setDefaultPort(
-        settings.readBool(OptionSection, QStringLiteral("DefaultPort"), true) ? rpDockPort : rpIrPort);
-    RupCom->setSpeed(settings.readInteger(OptionSection, QStringLiteral("Speed"), 4));
+    RupCom->setDockPort(ReadSetting(settings, SettingKeys::Dock));
+    RupCom->setIrPort(ReadSetting(settings, SettingKeys::IrDA));
+    RupCom->setDefaultPort(ReadSetting(settings, SettingKeys::DefaultPort) ? rpDockPort : rpIrPort);
+    RupCom->setSpeed(ReadSetting(settings, SettingKeys::Speed));
 }
 
 QString TListForm::BackupNameOf(const QString &name)
@@ -309,11 +311,15 @@ QString TListForm::BackupNameOf(const QString &name)
         return {};
     const qsizetype slash = name.lastIndexOf(u'/');
     const qsizetype dot = name.lastIndexOf(u'.');
-    const QString base = dot > slash ? name.left(dot) : name;
-    QString backup = base + QStringLiteral(".old");
-    if (backup == name)
-        backup = base + QStringLiteral(".ol2");
-    return backup;
+    const QString extension = dot > slash ? name.mid(dot) : QString();
+    const QString base = name.left(name.size() - extension.size());
+    if (extension.compare(u".tmd", Qt::CaseInsensitive) == 0)
+        return base + QStringLiteral(".old");
+    if (extension == u".old")
+        return base + QStringLiteral(".ol2");
+    // Any other document keeps its whole name, so that "x.csv" and "x.tmd"
+    // beside each other never share a backup.
+    return name + QStringLiteral(".bak");
 }
 
 QString TListForm::DeviceNamePart(const QString &deviceFileName)
@@ -352,6 +358,11 @@ QString TListForm::ItemCountText() const
     return QString::asprintf("現在 %3d件 / 最大 %3d件", Data ? Data->count() : 0, MaxItems);
 }
 
+QString TListForm::ItemLimitHint()
+{
+    return QStringLiteral("1 つの文書に入れられる項目は %1 件までです").arg(MaxItems);
+}
+
 void TListForm::ShowItemCount()
 {
     MenuStatus->setText(ItemCountText());
@@ -375,10 +386,7 @@ TSortListItem *TListForm::AddItemRow(TItemRec *item)
 
 void TListForm::RefreshItemRow(TSortListItem *row)
 {
-    ListRow texts;
-    if (row->item())
-        row->item()->FillListItem(texts);
-    row->setRow(texts);
+    row->refresh();
 }
 
 bool TListForm::OpenDocument()
@@ -394,6 +402,18 @@ bool TListForm::OpenDocument()
         Notifier::instance().showError(error.message());
         return false;
     }
+    if (Data->count() > MaxItems) {
+        // Taking only the first items would lose the rest at the next save;
+        // the file stays as it is instead.
+        const int count = Data->count();
+        Data->Clear();
+        ShowItemCount();
+        Notifier::instance().showError(
+            QStringLiteral("このファイルには %1 件の項目があります。1 つの文書に入れられるのは %2 件までのため、開けません")
+                .arg(count)
+                .arg(MaxItems));
+        return false;
+    }
     DataList->BeginUpdate();
     for (int i = 0; i < Data->count(); ++i)
         AddItemRow(Data->at(i));
@@ -404,12 +424,13 @@ bool TListForm::OpenDocument()
 
 bool TListForm::SaveDocument()
 {
-    if (!BackupDone && !BackupName.isEmpty() && QFile::exists(FileName)) {
-        QFile::remove(BackupName);
-        // Once the previous file is the backup, a later save must not put
-        // whatever a failed save left in its place.
-        if (QFile::rename(FileName, BackupName))
-            BackupDone = true;
+    // The previous file becomes the backup only once the new one is complete:
+    // a failed save leaves the document and the earlier backup as they were.
+    std::optional<BackupCopy> backup;
+    if (!BackupDone && !BackupName.isEmpty() && QFileInfo(FileName).isFile()) {
+        backup.emplace(FileName, BackupName);
+        if (!backup->prepare())
+            backup.reset();
     }
     ApplyCSVOption(*Data, Settings());
     try {
@@ -418,6 +439,8 @@ bool TListForm::SaveDocument()
         Notifier::instance().showError(error.message());
         return false;
     }
+    if (backup)
+        backup->commit();
     BackupDone = true;
     SetModified(false);
     return true;
@@ -516,8 +539,8 @@ void TListForm::OpenRExecute()
 {
     if (!ConfirmDiscard())
         return;
-    QString name = Settings().readString(OptionSection, QStringLiteral("RupFile"), QString());
-    if (name.isEmpty() || Settings().readBool(OptionSection, QStringLiteral("RupFileMode"), true)) {
+    QString name = ReadSetting(Settings(), SettingKeys::RupFile);
+    if (name.isEmpty() || ReadSetting(Settings(), SettingKeys::RupFileMode)) {
         QString entered = name;
         if (!Notifier::instance().inputText(
                 QStringLiteral("Ruputerから開く"), QStringLiteral("ファイル名を指定してください"), entered))

@@ -92,6 +92,8 @@ public:
     void SetFileName(const QString &name);
     void ShowItemCount();
     QString ItemCountText() const;
+    // Why Add and copy do nothing at the item limit.
+    static QString ItemLimitHint();
     void ClearDocument();
     // False when the load failed (the error has been shown).
     bool OpenDocument();
@@ -132,6 +134,8 @@ public Q_SLOTS:
     void CpyExecute();
     void UpdExecute();
     void DelExecute();
+    // False, with a beep and a hint, when the document is full.
+    bool RoomForAnother();
     // Settings commands (ListFormSettingsCommands.cpp).
     void RupOptionExecute();
     void OptionExecute();

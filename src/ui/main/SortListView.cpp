@@ -1,17 +1,10 @@
 #include "ui/main/SortListView.h"
 
+#include "data/ItemRec.h"
 #include "data/TextCodec.h"
 
-#include <QApplication>
 #include <QHeaderView>
 #include <QLocale>
-#include <QPainter>
-#include <QStyle>
-#include <QStyleOptionHeader>
-#include <QStyledItemDelegate>
-#include <QTextLayout>
-
-#include <algorithm>
 
 namespace {
 
@@ -58,6 +51,14 @@ void TSortListItem::setRow(const ListRow &row)
         view->rowChanged();
 }
 
+void TSortListItem::refresh()
+{
+    ListRow texts;
+    if (m_item)
+        m_item->FillListItem(texts);
+    setRow(texts);
+}
+
 ListRow TSortListItem::row() const
 {
     ListRow r;
@@ -84,109 +85,9 @@ bool TSortListItem::operator<(const QTreeWidgetItem &other) const
     return view->compareAscending(this, static_cast<const TSortListItem *>(&other)) < 0;
 }
 
-namespace {
-
-// Qt measures header sections in bold, for highlighted sections that this
-// list never shows. Measuring with the face that is painted keeps a second
-// large font file from being opened at start.
-class PlainHeaderView : public QHeaderView
-{
-public:
-    explicit PlainHeaderView(QWidget *parent)
-        : QHeaderView(Qt::Horizontal, parent)
-    { }
-
-protected:
-    QSize sectionSizeFromContents(int logicalIndex) const override
-    {
-        if (!model())
-            return {};
-        QStyleOptionHeader opt;
-        initStyleOption(&opt);
-        opt.section = logicalIndex;
-        opt.text = model()->headerData(logicalIndex, orientation(), Qt::DisplayRole).toString();
-        opt.fontMetrics = fontMetrics();
-        QSize size = style()->sizeFromContents(QStyle::CT_HeaderSection, &opt, QSize(), this);
-        if (isSortIndicatorShown())
-            size.rwidth() += size.height() + style()->pixelMetric(QStyle::PM_HeaderMargin, &opt, this);
-        return size;
-    }
-};
-
-// Rows hold one line of plain text per cell. A cell whose text fits and that
-// is neither selected nor current is drawn here directly: the general
-// delegate lays its text out three times per paint, which is most of what
-// showing a full list costs. Other cells (highlight, focus frame, elided
-// text) are left to the style.
-class PlainRowDelegate : public QStyledItemDelegate
-{
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
-    {
-        if (option.state & (QStyle::State_Selected | QStyle::State_HasFocus)) {
-            QStyledItemDelegate::paint(painter, option, index);
-            return;
-        }
-        const QString text = index.data(Qt::DisplayRole).toString();
-        if (text.isEmpty())
-            return;
-        const QWidget *widget = option.widget;
-        const QStyle *style = widget ? widget->style() : QApplication::style();
-        // The margin the style gives item text on each side.
-        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
-        const QRect rect = option.rect.adjusted(margin, 0, -margin, 0);
-        // Laid out once, both to see whether it fits and to draw it, where
-        // measuring and then drawText would shape the text twice. Placed as
-        // drawText places a single line; other texts go the general way.
-        const bool plain = option.direction == Qt::LeftToRight && painter->layoutDirection() == Qt::LeftToRight
-            && std::none_of(text.cbegin(), text.cend(), [](QChar c) {
-                   return c == u'\n' || c == u'\r' || c == u'\t' || c == QChar(0x9c);
-               });
-        if (!plain) {
-            QStyledItemDelegate::paint(painter, option, index);
-            return;
-        }
-        QTextLayout layout(text, option.font);
-        layout.setCacheEnabled(true);
-        layout.beginLayout();
-        QTextLine line = layout.createLine();
-        line.setLineWidth(0x01000000);
-        line.setPosition(QPointF(0, 0));
-        layout.endLayout();
-        if (line.naturalTextWidth() > rect.width()) {
-            QStyledItemDelegate::paint(painter, option, index);
-            return;
-        }
-        const QPalette::ColorGroup group = !(option.state & QStyle::State_Enabled) ? QPalette::Disabled
-            : (option.state & QStyle::State_Active)                                 ? QPalette::Normal
-                                                                                    : QPalette::Inactive;
-        const auto alignment = Qt::Alignment(index.data(Qt::TextAlignmentRole).toInt());
-        qreal x = rect.x();
-        if (alignment & Qt::AlignRight)
-            x += rect.width() - line.horizontalAdvance();
-        else if (alignment & Qt::AlignHCenter)
-            x += (rect.width() - line.horizontalAdvance()) / 2;
-        qreal y = rect.y();
-        if (alignment & Qt::AlignBottom)
-            y += rect.height() - line.height();
-        else if (alignment & Qt::AlignVCenter)
-            y -= qRound(-(rect.height() - line.height()) / 2);
-        painter->save();
-        painter->setPen(option.palette.color(group, QPalette::Text));
-        line.draw(painter, QPointF(x, y));
-        painter->restore();
-    }
-};
-
-} // namespace
-
 TSortListView::TSortListView(QWidget *parent)
     : QTreeWidget(parent)
 {
-    setHeader(new PlainHeaderView(this));
-    setItemDelegate(new PlainRowDelegate(this));
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);

@@ -31,6 +31,8 @@ public:
     void setSubItem(int index, const QString &text);
     void setRow(const ListRow &row);
     ListRow row() const;
+    // Writes the row from its item's list texts (an empty row without one).
+    void refresh();
 
     TSortListView *listView() const;
 

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QTimer>
+#include <QToolTip>
 #include <functional>
 #include <memory>
 
@@ -249,7 +250,12 @@ private Q_SLOTS:
         QCOMPARE(f->DataList->rowCount(), items);
         QCOMPARE(f->DataList->rowOfItem(item)->caption(), QStringLiteral("item 000"));
         QVERIFY(!f->Modified);
-        QVERIFY(m_notes->messages.isEmpty() && m_notes->sounds.isEmpty() && m_notes->confirmations.isEmpty());
+        QVERIFY(m_notes->messages.isEmpty() && m_notes->confirmations.isEmpty());
+        // Refused at the limit, Add and copy say why: a beep and the hint.
+        const bool atLimit = items == TListForm::MaxItems;
+        QCOMPARE(m_notes->sounds, atLimit ? QList {Notifier::Sound::Beep} : QList<Notifier::Sound> {});
+        if (atLimit)
+            QTRY_COMPARE(QToolTip::text(), TListForm::ItemLimitHint());
         QCOMPARE(f->ItemCountText(), QStringLiteral("現在 %1件 / 最大 200件").arg(items, 3));
     }
 

@@ -4,6 +4,7 @@
 #include "TestEnvironment.h"
 #include "data/AppError.h"
 #include "data/Data.h"
+#include "data/DocumentSaveFile.h"
 #include "data/ItemRec.h"
 #include "data/TextCodec.h"
 #include "settings/AppSettings.h"
@@ -29,6 +30,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+
+#include <sys/resource.h>
 #include <QToolBar>
 #include <QToolButton>
 #include <QtEndian>
@@ -103,24 +106,6 @@ void onNextModal(std::function<void(QWidget *)> step, QWidget *previous = nullpt
 
 // A window whose writes fail on demand, leaving part of a file behind the
 // way a save interrupted by a full disk would.
-class FailingListForm : public TListForm
-{
-public:
-    using TListForm::TListForm;
-    int failures = 0;
-
-protected:
-    void WriteDocument(const QString &path) override
-    {
-        if (failures > 0) {
-            --failures;
-            writeFile(path, QByteArray("leftover"));
-            throw AppError(QStringLiteral("書き込めません"));
-        }
-        TListForm::WriteDocument(path);
-    }
-};
-
 const QString Discard = QStringLiteral("現在編集中のファイルは保存されません。よろしいですか？");
 const QString SaveFirst = QStringLiteral("現在編集中のファイルは保存されていません。保存しますか？");
 
@@ -351,11 +336,13 @@ private Q_SLOTS:
             QTest::newRow(name) << QString::fromUtf8(name) << QString::fromUtf8(backup);
         };
         row("/d/a.tmd", "/d/a.old");
-        row("/d/a", "/d/a.old");
+        row("/d/a.TMD", "/d/a.old");
         row("/d/a.old", "/d/a.ol2");
-        row("/d/a.OLD", "/d/a.old"); // differs in case
-        row("/d.x/a", "/d.x/a.old");
-        row("/d/b.c.csv", "/d/b.c.old");
+        // Every other document keeps its whole name, so no two share a backup.
+        row("/d/a", "/d/a.bak");
+        row("/d/a.OLD", "/d/a.OLD.bak");
+        row("/d.x/a", "/d.x/a.bak");
+        row("/d/b.c.csv", "/d/b.c.csv.bak");
         row("新規", "");
     }
 
@@ -408,33 +395,57 @@ private Q_SLOTS:
         QCOMPARE(m_dialogSaves, (QList<bool> {true, true}));
     }
 
-    void failedSaveKeepsEarlierBackup()
+    // A save that fails (here at the file-size limit) leaves the document's
+    // file and the earlier backup as they were; the next good save makes the
+    // backup from the file as it was before.
+    void failedSaveKeepsFileAndEarlierBackup()
     {
         const QString path = m_env->path(QStringLiteral("a.tmd"));
         const QString backup = m_env->path(QStringLiteral("a.old"));
         const QByteArray original = itemFile({QStringLiteral("良い"), QStringLiteral("二")});
         writeFile(path, original);
-        auto form = std::make_unique<FailingListForm>(path);
-        FailingListForm *f = form.get();
-        m_form = std::move(form);
-        QCOMPARE(f->Data->count(), 2);
+        writeFile(backup, "earlier backup");
+        TListForm *f = makeForm(path);
         f->SetModified(true);
 
-        f->failures = 2;
-        QVERIFY(!f->SaveExecute());
-        QCOMPARE(readFile(backup), original);
-        QCOMPARE(readFile(path), QByteArray("leftover"));
-        QVERIFY(f->Modified);
-        // The next save must not move what the failed one left over the backup.
-        QVERIFY(!f->SaveExecute());
-        QCOMPARE(readFile(backup), original);
-        QCOMPARE(
-            m_notifier->errors, (QStringList {QStringLiteral("書き込めません"), QStringLiteral("書き込めません")}));
+        IgnoreFileSizeSignal();
+        rlimit old {};
+        ::getrlimit(RLIMIT_FSIZE, &old);
+        rlimit limit = old;
+        limit.rlim_cur = rlim_t(original.size() - 1);
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const bool saved = f->SaveExecute();
+        ::setrlimit(RLIMIT_FSIZE, &old);
 
+        QVERIFY(!saved);
+        QCOMPARE(m_notifier->errors.size(), 1);
+        QCOMPARE(readFile(path), original);
+        QCOMPARE(readFile(backup), QByteArray("earlier backup"));
+        QVERIFY(f->Modified);
+        QVERIFY(!f->BackupDone);
+        QCOMPARE(QDir(m_env->path(QString())).entryList({QStringLiteral(".a.old*")}, QDir::Files | QDir::Hidden),
+                 QStringList());
+
+        f->Data->at(0)->Title = QStringLiteral("新しい");
         QVERIFY(f->SaveExecute());
         QCOMPARE(readFile(backup), original);
-        QCOMPARE(readFile(path).size(), original.size());
+        QVERIFY(readFile(path).contains(Cp932::encode(QStringLiteral("新しい"))));
         QVERIFY(!f->Modified);
+    }
+
+    // Saving x.csv never touches the backup of x.tmd beside it.
+    void documentsBesideEachOtherKeepTheirBackups()
+    {
+        const QString tmdBackup = m_env->path(QStringLiteral("a.old"));
+        writeFile(tmdBackup, "backup of a.tmd");
+        const QString csv = m_env->path(QStringLiteral("a.csv"));
+        writeFile(csv, "old csv");
+        TListForm *f = makeForm();
+        f->SetFileName(csv);
+        f->SetModified(true);
+        QVERIFY(f->SaveExecute());
+        QCOMPARE(readFile(tmdBackup), QByteArray("backup of a.tmd"));
+        QCOMPARE(readFile(csv + QStringLiteral(".bak")), QByteArray("old csv"));
     }
 
     void discardConfirmation_data()
@@ -558,6 +569,27 @@ private Q_SLOTS:
         QCOMPARE(f->Data->count(), 200);
         QCOMPARE(f->DataList->rowCount(), 200);
         QCOMPARE(f->MenuStatus->text(), QStringLiteral("現在 200件 / 最大 200件"));
+    }
+
+    // More items than a document holds: the file is not opened, so that no
+    // save can drop the rest.
+    void fileBeyondTheLimitIsNotOpened()
+    {
+        QStringList titles;
+        for (int i = 0; i <= TListForm::MaxItems + 29; ++i)
+            titles << QStringLiteral("項目%1").arg(i);
+        m_path = m_env->path(QStringLiteral("a.tmd"));
+        writeFile(m_path, itemFile(titles));
+        const QByteArray before = readFile(m_path);
+        TListForm *f = makeForm(m_path);
+        QCOMPARE(m_notifier->errors,
+            QStringList {QStringLiteral(
+                "このファイルには 230 件の項目があります。1 つの文書に入れられるのは 200 件までのため、開けません")});
+        QCOMPARE(f->Data->count(), 0);
+        QCOMPARE(f->DataList->rowCount(), 0);
+        QCOMPARE(f->MenuStatus->text(), QStringLiteral("現在   0件 / 最大 200件"));
+        QVERIFY(!f->Modified);
+        QCOMPARE(readFile(m_path), before);
     }
 
     void failedLoadLeavesEmptyDocument()
