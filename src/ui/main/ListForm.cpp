@@ -29,7 +29,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-
 #include <optional>
 
 namespace {
@@ -42,6 +41,11 @@ TListForm::FileDialogHook &fileDialogHook()
 
 const QString FileFilter
     = QStringLiteral("Tidemarkﾌｧｲﾙ (*.tmd)|*.tmd|CSV形式ﾌｧｲﾙ (*.csv)|*.csv|すべてのﾌｧｲﾙ (*.*)|*.*");
+
+QString countText(int count)
+{
+    return QString::asprintf("現在 %3d件 / 最大 %3d件", count, TListForm::MaxItems);
+}
 
 } // namespace
 
@@ -250,6 +254,14 @@ void TListForm::createMenus()
     MenuStatus->setAutoFillBackground(false);
     MainMenu->setCornerWidget(MenuStatus, Qt::TopRightCorner);
     MenuStatus->setToolTip(ItemLimitHint());
+    // The menu bar gives its corner the width of the text shown first; in a
+    // proportional font "  0" is narrower than "200". Room for the widest
+    // count keeps every count whole.
+    int widest = 0;
+    for (int count = 0; count <= MaxItems; ++count)
+        widest = qMax(widest, MenuStatus->fontMetrics().horizontalAdvance(countText(count)));
+    const QMargins margins = MenuStatus->contentsMargins();
+    MenuStatus->setFixedWidth(widest + margins.left() + margins.right() + 2 * MenuStatus->margin() + 2);
 }
 
 void TListForm::createToolBar()
@@ -355,7 +367,7 @@ void TListForm::SetModified(bool flag)
 
 QString TListForm::ItemCountText() const
 {
-    return QString::asprintf("現在 %3d件 / 最大 %3d件", Data ? Data->count() : 0, MaxItems);
+    return countText(Data ? Data->count() : 0);
 }
 
 QString TListForm::ItemLimitHint()
@@ -408,10 +420,10 @@ bool TListForm::OpenDocument()
         const int count = Data->count();
         Data->Clear();
         ShowItemCount();
-        Notifier::instance().showError(
-            QStringLiteral("このファイルには %1 件の項目があります。1 つの文書に入れられるのは %2 件までのため、開けません")
-                .arg(count)
-                .arg(MaxItems));
+        Notifier::instance().showError(QStringLiteral(
+            "このファイルには %1 件の項目があります。1 つの文書に入れられるのは %2 件までのため、開けません")
+                                           .arg(count)
+                                           .arg(MaxItems));
         return false;
     }
     DataList->BeginUpdate();
