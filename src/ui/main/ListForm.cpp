@@ -26,6 +26,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -112,6 +113,14 @@ void TListForm::FormCreate(const QString &argument)
     QFont listFont = DataList->font();
     LoadFontSettings(listFont);
     DataList->setFont(DisplayFont(listFont));
+    // Wide enough to show every column, as long as no stored size says
+    // otherwise.
+    {
+        int columns = 2 * DataList->frameWidth() + DataList->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        for (int column = 0; column < DataList->columnCount(); ++column)
+            columns += DataList->columnWidth(column);
+        resize(qMax(width(), columns), height());
+    }
     ApplyOptions();
     SetFileName(NewFileName);
     Data = new TData(Settings());

@@ -145,7 +145,7 @@ int TSortListView::neededColumnWidth(int column) const
     // Some styles leave the arrow out of the section's size.
     const int arrow = style()->pixelMetric(QStyle::PM_HeaderMarkSize, &option, h);
     const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, &option, h);
-    needed = qMax(needed, contents.width() + arrow + 4 * margin);
+    needed = qMax(needed, contents.width() + arrow + 3 * margin);
     if (const QString &sample = m_samples.at(column); !sample.isEmpty()) {
         const int cellMargin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
         needed = qMax(needed, fontMetrics().horizontalAdvance(sample) + 2 * cellMargin);
@@ -317,7 +317,7 @@ void AddItemListColumns(TSortListView &list)
     list.addColumn(QStringLiteral("タイトル"), 135, Qt::AlignLeft);
     list.addColumn(QStringLiteral("オプション"), 50, Qt::AlignRight);
     list.addColumn(QStringLiteral("タイプ"), 75, Qt::AlignLeft);
-    list.addColumn(QStringLiteral("対　象　日"), 100, Qt::AlignRight);
+    list.addColumn(QStringLiteral("対　象　日"), 100, Qt::AlignRight, QStringLiteral("0000年00月00日"));
     list.addColumn(QStringLiteral("前表示期間"), 75, Qt::AlignRight);
     list.addColumn(QStringLiteral("後表示期間"), 75, Qt::AlignRight);
     // The device's time stamp, always a full date.
