@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
-  fonts-noto-cjk
+  fonts-noto-cjk qt6-translations-l10n
   clang libfuzzer-14-dev
   # Tests only: libical reads the exported iCalendar files back.
   pkg-config libical-dev

@@ -7,6 +7,7 @@
 #include "ui/controls/Icons.h"
 #include "ui/controls/MessageBoxNotifier.h"
 #include "ui/controls/OpenDialogEx.h"
+#include "ui/controls/ScreenFit.h"
 #include "ui/main/ListForm.h"
 
 #include <QApplication>
@@ -63,6 +64,7 @@ int main(int argc, char *argv[])
     QApplication::setFont(appFont);
 
     InstallQtTranslations();
+    InstallScreenFit();
 
     MessageBoxNotifier notifier;
     Notifier::install(&notifier);

@@ -9,6 +9,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -18,6 +19,50 @@ namespace {
 
 constexpr int clientWidth = 159;
 constexpr int clientHeight = 143;
+
+// A month step button drawn in the caption's own colours: the style's raised
+// hover panel would put the caption-text arrow on a pale face and hide it.
+class CaptionArrowButton : public QToolButton
+{
+public:
+    CaptionArrowButton(Qt::ArrowType arrow, QWidget *parent)
+        : QToolButton(parent)
+    {
+        setArrowType(arrow);
+        setAutoRaise(true);
+        setFocusPolicy(Qt::NoFocus);
+        setAttribute(Qt::WA_Hover);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        const QColor face = palette().color(QPalette::Window);
+        const QColor ink = palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText);
+        const QRect box = rect().adjusted(0, 0, -1, -1);
+        if (isDown()) {
+            painter.fillRect(rect(), face.darker(125));
+            painter.setPen(ink);
+            painter.drawRect(box);
+        } else if (underMouse() && isEnabled()) {
+            painter.fillRect(rect(), face.lighter(125));
+            painter.setPen(ink);
+            painter.drawRect(box);
+        }
+        const QPointF c = QRectF(rect()).center();
+        const qreal h = height() * 0.28;
+        const qreal w = h * 0.9;
+        const qreal dir = arrowType() == Qt::LeftArrow ? -1 : 1;
+        const QPointF tip(c.x() + dir * w / 2, c.y());
+        const QPointF back1(c.x() - dir * w / 2, c.y() - h);
+        const QPointF back2(c.x() - dir * w / 2, c.y() + h);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(ink);
+        painter.drawPolygon(QPolygonF {tip, back1, back2});
+    }
+};
 
 } // namespace
 
@@ -53,20 +98,14 @@ TDateInDlg::TDateInDlg(QWidget *owner)
     monthFont.setBold(true);
     m_lMonth->setFont(monthFont);
 
-    m_prevBtn = new QToolButton(m_panel1);
+    m_prevBtn = new CaptionArrowButton(Qt::LeftArrow, m_panel1);
     m_prevBtn->setObjectName(QStringLiteral("PrevBtn"));
     m_prevBtn->setGeometry(2, 2, 15, 15);
-    m_prevBtn->setArrowType(Qt::LeftArrow);
-    m_prevBtn->setAutoRaise(true);
-    m_prevBtn->setFocusPolicy(Qt::NoFocus);
     connect(m_prevBtn, &QToolButton::clicked, this, &TDateInDlg::PrevBtnClick);
 
-    m_btnNext = new QToolButton(m_panel1);
+    m_btnNext = new CaptionArrowButton(Qt::RightArrow, m_panel1);
     m_btnNext->setObjectName(QStringLiteral("BtnNext"));
     m_btnNext->setGeometry(143, 2, 15, 15);
-    m_btnNext->setArrowType(Qt::RightArrow);
-    m_btnNext->setAutoRaise(true);
-    m_btnNext->setFocusPolicy(Qt::NoFocus);
     connect(m_btnNext, &QToolButton::clicked, this, &TDateInDlg::BtnNextClick);
 
     m_calendar = new TMonthlyCalendarEx(this);

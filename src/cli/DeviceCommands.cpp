@@ -88,7 +88,8 @@ bool parseLinkArgs(const QStringList &args, LinkArgs &out, QString &error)
 int reportFailure(
     const TRuputerCom &com, TRuputerCom::Direction direction, TRupPort kind, const TRuputerCom::Attempt &attempt)
 {
-    QString text = com.errorText(direction, kind, attempt);
+    // The meaning follows on a line of its own.
+    QString text = com.errorText(direction, kind, attempt, false);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     PrintErr(QStringLiteral("tidemark-cli: ") + text + u'\n' + QString::number(attempt.errorCode) + QStringLiteral(": ")
         + DeviceErrorText(attempt.errorCode) + u'\n');

@@ -86,9 +86,80 @@ TRupOptionDlg::TRupOptionDlg(QWidget *parent)
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
     connect(HelpBtn, &QPushButton::clicked, this, &TRupOptionDlg::HelpBtnClick);
 
+    fitToFont();
+
     HeldHead.SetCurrentSignature();
     // Position (and the active page) remembered between runs.
     rememberPosition(this);
+}
+
+// The designed positions suit a smaller system font than the installed
+// Japanese one: the rows are stacked again, in the same order and with the
+// designed gaps, each group as tall as its caption and buttons need.
+void TRupOptionDlg::fitToFont()
+{
+    ensurePolished();
+    const auto fitted = [](QGroupBox *group, int contentHeight) {
+        group->ensurePolished();
+        const int frame = group->height() - group->contentsRect().height();
+        return qMax(group->height(), frame + contentHeight + 2);
+    };
+    const auto placeInside = [](QGroupBox *group, QWidget *content) {
+        const QRect inside = group->contentsRect();
+        content->move(content->x(), inside.top() + (inside.height() - content->height()) / 2);
+    };
+    const int radioHeight = qMax(17, RBCursor0->sizeHint().height());
+    const auto setTop = [](QWidget *w, int top, int height) { w->setGeometry(w->x(), top, w->width(), height); };
+
+    int y = RGTableLines->y();
+    for (TRadioGroup *group : {RGTableLines, RGDetailLines})
+        setTop(group, y, group->height());
+    const int linesHeight = qMax(RGTableLines->neededHeight(), RGDetailLines->neededHeight());
+    for (TRadioGroup *group : {RGTableLines, RGDetailLines})
+        setTop(group, y, qMax(group->height(), linesHeight));
+    y += RGTableLines->height() + 11;
+
+    setTop(RGFirstMode, y, qMax(RGFirstMode->height(), RGFirstMode->neededHeight()));
+    y += RGFirstMode->height() + 11;
+
+    setTop(RGTableMode, y, qMax(RGTableMode->height(), RGTableMode->neededHeight()));
+    // The check box stands on the row of the buttons beside it.
+    const int rowCentre = RGTableMode->y() + RGTableMode->contentsRect().center().y();
+    setTop(CBNoSpace, rowCentre - CBNoSpace->height() / 2, CBNoSpace->height());
+    y += RGTableMode->height() + 11;
+
+    for (QGroupBox *group : {GCursorMode, GDetailTitle}) {
+        setTop(group, y, fitted(group, radioHeight));
+        for (QRadioButton *radio : group->findChildren<QRadioButton *>()) {
+            radio->resize(radio->width(), radioHeight);
+            placeInside(group, radio);
+        }
+        y += group->height() + 11;
+    }
+    y += 19 - 11;
+
+    setTop(CBIrregCount, y, CBIrregCount->height());
+    y += CBIrregCount->height() + 12;
+
+    setTop(GDisplay, y, fitted(GDisplay, PDisplay->height()));
+    placeInside(GDisplay, PDisplay);
+    y += GDisplay->height() + 11;
+
+    for (QPushButton *button : {BtnIniSave, BtnIniLoad, OKBtn, CancelBtn, HelpBtn})
+        setTop(button, y, button->height());
+    // The two defaults buttons take the width their captions need, where the
+    // row has room before OK.
+    int x = BtnIniSave->x();
+    for (QPushButton *button : {BtnIniSave, BtnIniLoad}) {
+        const int text = button->fontMetrics().horizontalAdvance(button->text()) + 12;
+        button->setGeometry(x, y, qMax(button->width(), text), button->height());
+        x = button->geometry().right() + 8;
+    }
+    if (BtnIniLoad->geometry().right() >= OKBtn->x() - 8) {
+        BtnIniSave->setGeometry(16, y, 101, BtnIniSave->height());
+        BtnIniLoad->setGeometry(124, y, 101, BtnIniLoad->height());
+    }
+    setFixedSize(width(), qMax(height(), y + OKBtn->height() + 6));
 }
 
 void TRupOptionDlg::buildDisplayRow()

@@ -49,6 +49,7 @@ protected:
 private:
     void buildDisplayRow();
     bool daysValid();
+    void fitToFont();
     TEditEx *makeDayEdit(const char *name, const QRect &geometry, QWidget *parent);
 
     THeadRec HeldHead;

@@ -83,9 +83,9 @@ QString TRuputerCom::PhaseNegotiation()
     return QStringLiteral("ネゴシエーション");
 }
 
-QString TRuputerCom::PhaseTransfer()
+QString TRuputerCom::PhaseTransfer(Direction direction)
 {
-    return QStringLiteral("アップロード");
+    return direction == Direction::Receive ? QStringLiteral("ダウンロード") : QStringLiteral("アップロード");
 }
 
 QString TRuputerCom::PhaseEnd()
@@ -120,7 +120,7 @@ TRuputerCom::Attempt TRuputerCom::TransferOnce(
         return attempt;
     }
 
-    attempt.phase = PhaseTransfer();
+    attempt.phase = PhaseTransfer(direction);
     const int result = direction == Direction::Receive
         ? library.u_download(window, port, -1, m_speed, deviceFileName, localPath, &code)
         : library.u_upload(window, port, -1, m_speed, localPath, deviceFileName, &code);
@@ -128,7 +128,9 @@ TRuputerCom::Attempt TRuputerCom::TransferOnce(
         attempt.errorCode = code;
         qint32 scratch = 0; // keeps the transfer's own code for the report
         library.u_end(window, port, 5, m_speed, &scratch);
-        notifier.sound(Notifier::Sound::Exclamation);
+        // Cancel was the user's own choice, not a fault to warn about.
+        if (code != RupError::Cancelled)
+            notifier.sound(Notifier::Sound::Exclamation);
         return attempt;
     }
 
@@ -145,11 +147,15 @@ TRuputerCom::Attempt TRuputerCom::TransferOnce(
     return attempt;
 }
 
-QString TRuputerCom::errorText(Direction direction, TRupPort kind, const Attempt &attempt) const
+QString TRuputerCom::errorText(Direction direction, TRupPort kind, const Attempt &attempt, bool withMeaning) const
 {
     QString text = direction == Direction::Send ? QStringLiteral("Ruputerへの送信に失敗しました。")
                                                 : QStringLiteral("Ruputerからの受信に失敗しました。");
     text += u'(' + QString::number(attempt.errorCode) + u')';
+    // Codes of the link's own table get their meaning; an outside library's
+    // other codes are its own.
+    if (withMeaning && attempt.errorCode >= RupError::NoPort && attempt.errorCode <= RupError::BadArgument)
+        text += u' ' + DeviceErrorText(attempt.errorCode);
     text
         += QStringLiteral("\r\nPort = ") + LinkKindName(kind) + QStringLiteral("，COM") + QString::number(portOf(kind));
     text += QStringLiteral("\r\nSpeed = ") + Speedbps();
@@ -179,6 +185,9 @@ bool TRuputerCom::Transfer(Direction direction, const QString &localPath, const 
         }
         if (direction == Direction::Receive)
             QFile::remove(target);
+        // Cancel in the progress window already was the user's answer.
+        if (attempt.errorCode == RupError::Cancelled)
+            return false;
 
         const QString text = errorText(direction, kind, attempt);
         PortSwitchAllowed = m_dockPort != 0 && m_irPort != 0;

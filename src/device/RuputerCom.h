@@ -100,13 +100,15 @@ public:
     bool Transfer(Direction direction, const QString &localPath, const QString &deviceFileName);
 
     int portOf(TRupPort kind) const { return kind == rpDockPort ? m_dockPort : m_irPort; }
-    QString errorText(Direction direction, TRupPort kind, const Attempt &attempt) const;
+    // The report of a failed attempt; `withMeaning` puts the code's meaning
+    // beside it.
+    QString errorText(Direction direction, TRupPort kind, const Attempt &attempt, bool withMeaning = true) const;
 
     // Where a download is received before it replaces `localPath`.
     static QString ReceivingPath(const QString &localPath);
 
     static QString PhaseNegotiation();
-    static QString PhaseTransfer();
+    static QString PhaseTransfer(Direction direction);
     static QString PhaseEnd();
 
 private:

@@ -71,9 +71,13 @@ void TRuputerComDlgForm::fitToMemo()
     // A report longer than the usual four lines grows the dialog rather than
     // hiding under the buttons.
     const int top = qMax(ButtonTop, Memo->geometry().bottom() + 8);
+    const int width = qMax(ClientWidth, Memo->width() + 8);
+    // A wider report widens the dialog; the buttons stay centred under it.
+    const int shift = (width - ClientWidth) / 2 - m_buttonShift;
+    m_buttonShift += shift;
     for (QPushButton *b : {RetryBtn, YesBtn, CancelBtn})
-        b->move(b->x(), top);
-    setFixedSize(qMax(ClientWidth, Memo->width() + 8), top + 31);
+        b->move(b->x() + shift, top);
+    setFixedSize(width, top + 31);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }

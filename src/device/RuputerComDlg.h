@@ -26,4 +26,7 @@ public:
 
 private:
     void fitToMemo();
+
+    // How far the buttons stand right of their designed places.
+    int m_buttonShift = 0;
 };

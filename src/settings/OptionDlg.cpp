@@ -2,6 +2,7 @@
 
 #include "calendar/HolidaySettings.h"
 #include "data/Notifier.h"
+#include "device/SerialRupLibrary.h"
 #include "settings/AppSettings.h"
 #include "settings/SettingKeys.h"
 #include "settings/SettingsFile.h"
@@ -22,12 +23,17 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSerialPortInfo>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 #include <QTabBar>
 #include <QTabWidget>
+#include <algorithm>
 
 namespace {
+
+// Room on the right of the port lists for the serial device of each port.
+constexpr int DeviceColumn = 96;
 
 // Tabs of one fixed width, as the page control was designed.
 class FixedWidthTabBar : public QTabBar
@@ -107,6 +113,28 @@ QComboBox *makeList(const char *name, const QStringList &items, const QRect &geo
     return combo;
 }
 
+// An editable list of the serial devices present; any other path (a
+// pseudo-terminal, a device plugged in later) can be typed.
+QComboBox *makeDeviceList(const char *name, const QRect &geometry, QWidget *parent)
+{
+    auto *combo = new QComboBox(parent);
+    combo->setObjectName(QLatin1String(name));
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    QList<QSerialPortInfo> present = QSerialPortInfo::availablePorts();
+    std::sort(present.begin(), present.end(),
+        [](const QSerialPortInfo &a, const QSerialPortInfo &b) { return a.systemLocation() < b.systemLocation(); });
+    for (const QSerialPortInfo &info : std::as_const(present)) {
+        combo->addItem(info.systemLocation());
+        const QString about = QStringList {info.description(), info.manufacturer()}.join(u' ').trimmed();
+        if (!about.isEmpty())
+            combo->setItemData(combo->count() - 1, about, Qt::ToolTipRole);
+    }
+    combo->view()->setMinimumWidth(combo->view()->sizeHintForColumn(0) + 8);
+    combo->setGeometry(geometry);
+    return combo;
+}
+
 } // namespace
 
 using namespace DialogForm;
@@ -114,12 +142,12 @@ using namespace DialogForm;
 TOptionDlg::TOptionDlg(QWidget *parent)
     : QDialog(parent)
 {
-    setUpFixedDialog(
-        this, QStringLiteral("OptionDlg"), QStringLiteral("オプション設定"), HelpContext::OptionMenu, 362, 284);
+    setUpFixedDialog(this, QStringLiteral("OptionDlg"), QStringLiteral("オプション設定"), HelpContext::OptionMenu,
+        362 + DeviceColumn, 284);
 
     PCOption = new PageControl(175, this);
     PCOption->setObjectName(QStringLiteral("PCOption"));
-    PCOption->setGeometry(4, 4, 354, 245);
+    PCOption->setGeometry(4, 4, 354 + DeviceColumn, 245);
     Ruputer = new QWidget;
     Ruputer->setObjectName(QStringLiteral("Ruputer"));
     Display = new QWidget;
@@ -147,6 +175,13 @@ TOptionDlg::TOptionDlg(QWidget *parent)
     RBIrDA = makeRadio("RBIrDA", QString(), QRect(20, 48, 17, 17), PPort);
     RBDock->setChecked(true);
 
+    auto *deviceLabel = new QLabel(QStringLiteral("シリアルデバイス"), Ruputer);
+    deviceLabel->setObjectName(QStringLiteral("LDevice"));
+    deviceLabel->setGeometry(278, 4, 160, 14);
+    CBDockDevice = makeDeviceList("CBDockDevice", QRect(278, 16, 160, 20), Ruputer);
+    CBIrDADevice = makeDeviceList("CBIrDADevice", QRect(278, 48, 160, 20), Ruputer);
+    deviceLabel->setBuddy(CBDockDevice);
+
     makeLabel(QStringLiteral("スピード"), 12, 84, Ruputer);
     CBSpeed = makeList("CBSpeed",
         {QStringLiteral("38400bps"), QStringLiteral("19200bps"), QStringLiteral(" 9600bps"), QStringLiteral(" 4800bps"),
@@ -170,7 +205,8 @@ TOptionDlg::TOptionDlg(QWidget *parent)
     CBRupAutoOpen
         = makeCheck("CBRupAutoOpen", QStringLiteral("起動時に自動でRuputerから開く"), QRect(16, 180, 317, 17), Ruputer);
 
-    setTabChain({CBDock, CBIrDA, RBDock, RBIrDA, CBSpeed, RBDefault, RBLock, ERupFile, CBRupAutoOpen});
+    setTabChain({CBDock, CBDockDevice, CBIrDA, CBIrDADevice, RBDock, RBIrDA, CBSpeed, RBDefault, RBLock, ERupFile,
+        CBRupAutoOpen});
 
     // Page "表  示"
     FontBtn = makeButton("FontBtn", QStringLiteral("フォントの指定"), QRect(12, 8, 89, 25), Display);
@@ -182,13 +218,17 @@ TOptionDlg::TOptionDlg(QWidget *parent)
         {QStringLiteral("通常"), QStringLiteral("フラット"), QStringLiteral("なし")}, 3, Display);
     RGToolBtn->setObjectName(QStringLiteral("RGToolBtn"));
     RGToolBtn->setGeometry(12, 76, 321, 37);
-    CBHolidayLaw
-        = makeCheck("CBHolidayLaw", QStringLiteral("祝日を現行の祝日法で判定する"), QRect(16, 128, 317, 17), Display);
+    // Caption, frame and buttons whole in the installed font.
+    RGToolBtn->ensurePolished();
+    RGToolBtn->resize(RGToolBtn->width(), qMax(RGToolBtn->height(), RGToolBtn->neededHeight()));
+    FontBtn->resize(qMax(FontBtn->width(), FontBtn->sizeHint().width()), FontBtn->height());
+    CBHolidayLaw = makeCheck("CBHolidayLaw", QStringLiteral("祝日を現行の祝日法で判定する"),
+        QRect(16, qMax(128, RGToolBtn->geometry().bottom() + 15), 317, 17), Display);
 
-    OKBtn = makeButton("OKBtn", QStringLiteral("OK"), QRect(116, 254, 73, 23), this);
+    OKBtn = makeButton("OKBtn", QStringLiteral("OK"), QRect(116 + DeviceColumn, 254, 73, 23), this);
     OKBtn->setDefault(true);
-    CancelBtn = makeButton("CancelBtn", QStringLiteral("ｷｬﾝｾﾙ"), QRect(200, 254, 73, 23), this);
-    HelpBtn = makeButton("HelpBtn", QStringLiteral("ヘルプ(&H)"), QRect(284, 254, 73, 23), this);
+    CancelBtn = makeButton("CancelBtn", QStringLiteral("ｷｬﾝｾﾙ"), QRect(200 + DeviceColumn, 254, 73, 23), this);
+    HelpBtn = makeButton("HelpBtn", QStringLiteral("ヘルプ(&H)"), QRect(284 + DeviceColumn, 254, 73, 23), this);
 
     FontDialog = new QFontDialog(this);
     FontDialog->setObjectName(QStringLiteral("FontDialog"));
@@ -196,6 +236,23 @@ TOptionDlg::TOptionDlg(QWidget *parent)
 
     connect(CBDock, &QComboBox::currentIndexChanged, this, &TOptionDlg::CBPortChange);
     connect(CBIrDA, &QComboBox::currentIndexChanged, this, &TOptionDlg::CBPortChange);
+    connect(CBDock, &QComboBox::currentIndexChanged, this, &TOptionDlg::ShowPortDevices);
+    connect(CBIrDA, &QComboBox::currentIndexChanged, this, &TOptionDlg::ShowPortDevices);
+    for (auto [list, device] : {std::pair {CBDock, CBDockDevice}, std::pair {CBIrDA, CBIrDADevice}}) {
+        connect(device, &QComboBox::editTextChanged, this, [this, list, device](const QString &text) {
+            const int port = list->currentIndex();
+            if (port <= 0)
+                return;
+            m_devices[port] = text;
+            // Both lists may name the same port: one device, shown in both.
+            QComboBox *other = device == CBDockDevice ? CBIrDADevice : CBDockDevice;
+            QComboBox *otherList = list == CBDock ? CBIrDA : CBDock;
+            if (otherList->currentIndex() == port && other->currentText() != text) {
+                const QSignalBlocker quiet(other);
+                other->setEditText(text);
+            }
+        });
+    }
     connect(FontBtn, &QPushButton::clicked, this, &TOptionDlg::FontBtnClick);
     connect(OKBtn, &QPushButton::clicked, this, &TOptionDlg::OKBtnClick);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
@@ -221,6 +278,7 @@ void TOptionDlg::FormCreate()
         choose(CBIrDA, ReadSetting(ini, SettingKeys::IrDAInDialog));
     }
     CBPortChange();
+    ShowPortDevices();
     const bool dockFirst = ReadSetting(ini, SettingKeys::DefaultPort);
     RBDock->setChecked(dockFirst);
     RBIrDA->setChecked(!dockFirst);
@@ -261,6 +319,22 @@ void TOptionDlg::CBPortChange()
         RBIrDA->setChecked(true);
     else
         RBDock->setChecked(true);
+}
+
+void TOptionDlg::ShowPortDevices()
+{
+    for (auto [list, device] : {std::pair {CBDock, CBDockDevice}, std::pair {CBIrDA, CBIrDADevice}}) {
+        const int port = list->currentIndex();
+        const QSignalBlocker quiet(device);
+        device->setEnabled(port > 0);
+        if (port <= 0) {
+            device->setEditText(QString());
+            continue;
+        }
+        if (!m_devices.contains(port))
+            m_devices.insert(port, SerialRupLibrary::deviceName(port));
+        device->setEditText(m_devices.value(port));
+    }
 }
 
 void TOptionDlg::FontBtnClick()
@@ -324,6 +398,17 @@ void TOptionDlg::OKBtnClick()
     WriteSetting(ini, SettingKeys::HolidayLaw, CBHolidayLaw->isChecked());
     // Open calendars follow at once, even when the file could not be written.
     HolidaySetting::instance().announce(CBHolidayLaw->isChecked() ? HolidaySet::Law : HolidaySet::Classic);
+    for (auto it = m_devices.cbegin(); it != m_devices.cend(); ++it) {
+        const QString key = QStringLiteral("COM%1").arg(it.key());
+        const QString device = it.value().trimmed();
+        if (device == SerialRupLibrary::deviceName(it.key()))
+            continue;
+        // An emptied field gives the port back its default device.
+        if (device.isEmpty())
+            ini.deleteKey(QLatin1String(SettingKeys::PortsSection), key);
+        else
+            ini.writeString(QLatin1String(SettingKeys::PortsSection), key, device);
+    }
     accept();
 }
 

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QFont>
+#include <QMap>
 #include <optional>
 
 class QCheckBox;
@@ -36,6 +37,8 @@ public:
 
 public Q_SLOTS:
     void CBPortChange();
+    // Shows the serial device of the port each list names.
+    void ShowPortDevices();
     void FontBtnClick();
     void ShowFontSample(const std::optional<QFont> &font = std::nullopt);
     void OKBtnClick();
@@ -53,6 +56,9 @@ private:
     QComboBox *CBDock;
     QComboBox *CBIrDA;
     QWidget *PPort;
+    // The serial device of the port chosen beside it ("[Ports] COMn").
+    QComboBox *CBDockDevice;
+    QComboBox *CBIrDADevice;
     QRadioButton *RBDock;
     QRadioButton *RBIrDA;
     QComboBox *CBSpeed;
@@ -71,4 +77,7 @@ private:
     // The list font as the settings hold it: its face may be a Windows one,
     // which the sample shows in the installed family standing in for it.
     QFont m_font;
+    // Serial device per port number as shown or typed so far; OK writes
+    // those that differ from the settings.
+    QMap<int, QString> m_devices;
 };

@@ -427,6 +427,38 @@ private Q_SLOTS:
         QCOMPARE(m_edit->text(), QStringLiteral("2001/03/31"));
     }
 
+    // Under the mouse the month buttons keep their arrow in the caption's
+    // text colour, on a face that is not that colour.
+    void monthButtonsShowArrowUnderMouse_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::newRow("previous") << QStringLiteral("PrevBtn");
+        QTest::newRow("next") << QStringLiteral("BtnNext");
+    }
+    void monthButtonsShowArrowUnderMouse()
+    {
+        QFETCH(QString, button);
+        QPointer<TDateInDlg> dlg = openPicker(QStringLiteral("2026/12/08"));
+        auto *arrow = dlg->findChild<QToolButton *>(button);
+        QVERIFY(arrow);
+        const QColor ink = dlg->palette().color(QPalette::Active, QPalette::HighlightedText);
+        const auto inkPixels = [&] {
+            const QImage image = arrow->grab().toImage();
+            int count = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    count += image.pixelColor(x, y) == ink;
+            return count;
+        };
+        const int plain = inkPixels();
+        QVERIFY(plain > 3);
+        arrow->setAttribute(Qt::WA_UnderMouse);
+        QCOMPARE(inkPixels() >= plain, true);
+        const QImage hovered = arrow->grab().toImage();
+        QVERIFY(hovered.pixelColor(1, arrow->height() / 2) != ink);
+        dlg->CloseCancel();
+    }
+
     void monthButtonsKeepToRange()
     {
         QPointer<TDateInDlg> dlg = openPicker(QStringLiteral("2099/12/10"));

@@ -151,14 +151,16 @@ private Q_SLOTS:
         const QString transfer = QStringLiteral("アップロード");
         QTest::newRow("refused") << QStringList {"--refuse-nego"} << false << 4 << QStringLiteral("ネゴシエーション")
                                  << QStringLiteral("Ruputerが拒否しました");
+        // a download names its transfer step as such
+        const QString download = QStringLiteral("ダウンロード");
         QTest::newRow("not on the device")
-            << QStringList() << false << 5 << transfer << QStringLiteral("Ruputerにそのファイルがありません");
-        QTest::newRow("damaged") << QStringList {"--corrupt-block", "1"} << false << 8 << transfer
+            << QStringList() << false << 5 << download << QStringLiteral("Ruputerにそのファイルがありません");
+        QTest::newRow("damaged") << QStringList {"--corrupt-block", "1"} << false << 8 << download
                                  << QStringLiteral("チェックサムエラー");
         QTest::newRow("cannot store") << QStringList {"--read-only"} << true << 4 << transfer
                                       << QStringLiteral("Ruputerが拒否しました");
         QTest::newRow("damaged on the way out")
-            << QStringList {"--corrupt-block", "0"} << false << 8 << transfer << QStringLiteral("チェックサムエラー");
+            << QStringList {"--corrupt-block", "0"} << false << 8 << download << QStringLiteral("チェックサムエラー");
     }
     void failures()
     {

@@ -11,6 +11,7 @@
 #include "ui/controls/UpDown.h"
 
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -212,6 +213,30 @@ private Q_SLOTS:
         QCOMPARE(written(dlg), bytes.toHex());
     }
 
+    // A click into a day field selects its number as Tab does: typing
+    // replaces it.
+    void dayFieldEnteredByClick_data()
+    {
+        QTest::addColumn<QByteArray>("field");
+        QTest::newRow("before") << QByteArray("EBefore");
+        QTest::newRow("after") << QByteArray("EAfter");
+    }
+    void dayFieldEnteredByClick()
+    {
+        QFETCH(QByteArray, field);
+        TRupOptionDlg dlg;
+        dlg.HeadToControls(headFrom(Defaults));
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        auto *edit = child<TEditEx>(dlg, field.constData());
+        child(dlg, "CBDateDsp")->setFocus();
+        QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(edit->width() - 4, edit->height() / 2));
+        QCOMPARE(QApplication::focusWidget(), edit);
+        QCOMPARE(edit->selectedText(), QStringLiteral("0"));
+        QTest::keyClick(edit, Qt::Key_3);
+        QCOMPARE(edit->text(), QStringLiteral("3"));
+    }
+
     // A day field without a number stops OK and the save of the defaults;
     // the after days count only while they are enabled.
     void dayFieldWithoutNumberRefused_data()
@@ -291,10 +316,37 @@ private Q_SLOTS:
         dlg.HeadToControls(headFrom(Sample));
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        QCOMPARE(dlg.size(), QSize(484, 409));
+        // The designed 484 x 409, taller where the font needs it.
+        QCOMPARE(dlg.width(), 484);
+        QVERIFY(dlg.height() >= 409);
         for (QWidget *w : dlg.findChildren<QWidget *>()) {
             if (!w->objectName().startsWith(u"qt_") && w->isVisible())
                 QVERIFY2(w->parentWidget()->rect().contains(w->geometry()), qPrintable(w->objectName()));
+        }
+        // Nothing overlaps a neighbour, and the buttons of a group stay
+        // inside its frame, below the caption.
+        QList<QWidget *> parents = dlg.findChildren<QWidget *>();
+        parents << &dlg;
+        for (QWidget *parent : std::as_const(parents)) {
+            QList<QWidget *> shown;
+            for (QWidget *w : parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+                if (w->isVisible() && !w->objectName().startsWith(u"qt_") && w->objectName() != u"LDisplay")
+                    shown << w;
+            for (qsizetype i = 0; i < shown.size(); ++i) {
+                for (qsizetype j = i + 1; j < shown.size(); ++j)
+                    QVERIFY2(!shown[i]->geometry().intersects(shown[j]->geometry()),
+                        qPrintable(shown[i]->objectName() + u' ' + shown[j]->objectName()));
+                auto *button = qobject_cast<QAbstractButton *>(shown[i]);
+                if (!button || button->text().isEmpty())
+                    continue;
+                if (qobject_cast<QRadioButton *>(button) && qobject_cast<QGroupBox *>(parent))
+                    QVERIFY2(parent->contentsRect().contains(button->geometry()), qPrintable(button->text()));
+                // a push button's hint adds the style's generous padding
+                const int needed = qobject_cast<QPushButton *>(button)
+                    ? button->fontMetrics().horizontalAdvance(QString(button->text()).remove(u'&')) + 8
+                    : button->sizeHint().width();
+                QVERIFY2(needed <= button->width(), qPrintable(button->text()));
+            }
         }
         if (const QString dir = qEnvironmentVariable("TIDEMARK_SHOTS"); !dir.isEmpty())
             dlg.grab().save(dir + QStringLiteral("/rupoptiondlg.png"));

@@ -16,6 +16,7 @@
 
 using Call = ScriptedRupLibrary::Call;
 const QString Nego = QStringLiteral("ネゴシエーション");
+const QString NoAnswer = QStringLiteral("Ruputerが時間内に応答しません");
 
 // The transfer component against a scripted library and against an outside
 // library loaded from the settings, and its error dialog.
@@ -33,14 +34,17 @@ private:
         ScriptedRuputerComUi ui;
         TRuputerCom com;
     };
-    static QString report(bool sending, int code, const QString &port, const QString &phase)
+    // `meaning` follows the code after a blank, when there is one.
+    static QString report(
+        bool sending, int code, const QString &port, const QString &phase, const QString &meaning = {})
     {
         return (sending ? QStringLiteral("Ruputerへの送信に失敗しました。(")
                         : QStringLiteral("Ruputerからの受信に失敗しました。("))
-            + QString::number(code) + QStringLiteral(")\r\nPort = ") + port
-            + QStringLiteral("\r\nSpeed = 19200\r\nPhase = ") + phase;
+            + QString::number(code) + u')' + (meaning.isEmpty() ? QString() : u' ' + meaning)
+            + QStringLiteral("\r\nPort = ") + port + QStringLiteral("\r\nSpeed = 19200\r\nPhase = ") + phase;
     }
-    static QString dialogReport() { return report(false, 3, QStringLiteral("ドッキングステーション，COM1"), Nego); }
+    // A report that fits the dialog's designed size.
+    static QString dialogReport() { return report(false, 42, QStringLiteral("ドッキングステーション，COM1"), Nego); }
     static QFunctionPointer fake(const char *name) { return QLibrary::resolve(QStringLiteral(FAKE_K660), name); }
 
 private Q_SLOTS:
@@ -96,15 +100,25 @@ private Q_SLOTS:
         QTest::addColumn<QString>("plan");
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("phase");
-        const QString transfer = QStringLiteral("アップロード");
+        QTest::addColumn<QString>("meaning");
+        const QString upload = QStringLiteral("アップロード");
+        const QString download = QStringLiteral("ダウンロード");
         const QString end = QStringLiteral("終了処理");
-        QTest::newRow("upload nego") << true << "u_nego=3" << 3 << Nego;
-        QTest::newRow("download nego") << false << "u_nego=-2" << -2 << Nego;
-        QTest::newRow("upload transfer") << true << "u_upload=6" << 6 << transfer;
-        QTest::newRow("download transfer") << false << "u_download=5" << 5 << transfer;
-        QTest::newRow("upload end") << true << "u_end=3" << 3 << end;
-        QTest::newRow("download end") << false << "u_end=9" << 9 << end;
-        QTest::newRow("transfer code survives clean-up") << true << "u_upload=7 u_end=99" << 7 << transfer;
+        QTest::newRow("upload nego") << true << "u_nego=3" << 3 << Nego << NoAnswer;
+        QTest::newRow("download nego") << false << "u_nego=-2" << -2 << Nego << QString();
+        QTest::newRow("upload transfer") << true << "u_upload=6" << 6 << upload << "ローカルファイルを読めません";
+        QTest::newRow("download transfer")
+            << false << "u_download=5" << 5 << download
+            << "Ruputerにそのファイルがありません（または名前がファイル名ではありません）";
+        QTest::newRow("download checksum")
+            << false << "u_download=8" << 8 << download << "チェックサムエラー：データが4回続けて壊れて届きました";
+        QTest::newRow("upload end") << true << "u_end=3" << 3 << end << NoAnswer;
+        QTest::newRow("download end")
+            << false << "u_end=9" << 9 << end
+            << "通信が途切れました（転送中の無応答、不正なデータ、ポートの故障、Ruputer側の中断）";
+        QTest::newRow("transfer code survives clean-up")
+            << true << "u_upload=7 u_end=99" << 7 << upload << "ローカルファイルに書き込めません";
+        QTest::newRow("unknown code") << true << "u_upload=42" << 42 << upload << QString();
     }
     void failure()
     {
@@ -112,6 +126,7 @@ private Q_SLOTS:
         QFETCH(QString, plan);
         QFETCH(int, code);
         QFETCH(QString, phase);
+        QFETCH(QString, meaning);
         Rig rig;
         for (const QString &step : plan.split(u' '))
             rig.library.plan(step.section(u'=', 0, 0), {step.section(u'=', 1).toInt()});
@@ -120,9 +135,31 @@ private Q_SLOTS:
                           : rig.com.Download(local, QStringLiteral("TODO.TMD"))));
         const QStringList all {"u_nego", sending ? "u_upload" : "u_download", "u_end"};
         QCOMPARE(rig.library.functions(), phase == Nego ? QStringList {"u_nego"} : all);
-        QCOMPARE(
-            rig.ui.texts, QStringList {report(sending, code, QStringLiteral("ドッキングステーション，COM1"), phase)});
+        QCOMPARE(rig.ui.texts,
+            QStringList {report(sending, code, QStringLiteral("ドッキングステーション，COM1"), phase, meaning)});
         QCOMPARE(rig.notifier.sounds, QList<Notifier::Sound> {Notifier::Sound::Exclamation});
+    }
+
+    // Cancel in the progress window ends the operation: the link is ended,
+    // and neither the retry dialog nor a warning follows.
+    void cancelEndsWithoutDialog_data()
+    {
+        QTest::addColumn<bool>("sending");
+        QTest::newRow("download") << false;
+        QTest::newRow("upload") << true;
+    }
+    void cancelEndsWithoutDialog()
+    {
+        QFETCH(bool, sending);
+        Rig rig;
+        rig.library.plan(sending ? QStringLiteral("u_upload") : QStringLiteral("u_download"), {RupError::Cancelled});
+        rig.ui.answers = {RupDlgResult::Retry};
+        const QString local = rig.env.path(QStringLiteral("local.tmd"));
+        QVERIFY(!(sending ? rig.com.Upload(local, QStringLiteral("TODO.TMD"))
+                          : rig.com.Download(local, QStringLiteral("TODO.TMD"))));
+        QCOMPARE(rig.ui.texts, QStringList());
+        QCOMPARE(rig.library.functions(), (QStringList {"u_nego", sending ? "u_upload" : "u_download", "u_end"}));
+        QCOMPARE(rig.notifier.count(Notifier::Sound::Exclamation), 0);
     }
 
     void retryUntilSuccess()
@@ -146,8 +183,8 @@ private Q_SLOTS:
         rig.com.setIrPort(3);
         QVERIFY(!rig.com.Download(rig.env.path("a"), QStringLiteral("A")));
         QCOMPARE(rig.library.ports(), (QList<int> {1, 3, 1, 3}));
-        QCOMPARE(rig.ui.texts[0], report(false, 3, QStringLiteral("ドッキングステーション，COM1"), Nego));
-        QCOMPARE(rig.ui.texts[1], report(false, 3, QStringLiteral("赤外線，COM3"), Nego));
+        QCOMPARE(rig.ui.texts[0], report(false, 3, QStringLiteral("ドッキングステーション，COM1"), Nego, NoAnswer));
+        QCOMPARE(rig.ui.texts[1], report(false, 3, QStringLiteral("赤外線，COM3"), Nego, NoAnswer));
         QCOMPARE(rig.ui.texts[2], rig.ui.texts[0]);
         QCOMPARE(rig.com.DefaultPort(), rpDockPort);
 
@@ -186,7 +223,9 @@ private Q_SLOTS:
         rig.com.setDefaultPort(irDefault ? rpIrPort : rpDockPort);
         QVERIFY(!rig.com.Upload(rig.env.path("a"), QStringLiteral("A")));
         QCOMPARE(rig.library.ports(), QList<int> {irDefault ? ir : dock});
-        QCOMPARE(rig.ui.texts, QStringList {report(true, 1, port, Nego)});
+        QCOMPARE(rig.ui.texts,
+            QStringList {
+                report(true, 1, port, Nego, QStringLiteral("ポート番号が0です（接続方法が設定されていません）"))});
         QCOMPARE(rig.ui.switchAllowed, QList<bool> {allowed});
     }
 
@@ -249,6 +288,33 @@ private Q_SLOTS:
         dlg.setMemoText(dialogReport() + QStringLiteral("\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6"));
         QVERIFY(dlg.RetryBtn->y() > dlg.Memo->geometry().bottom());
         QVERIFY(dlg.height() >= dlg.RetryBtn->geometry().bottom());
+    }
+
+    // A head line wider than the dialog widens it; the buttons stay centred.
+    void wideReportWidensTheDialog_data()
+    {
+        QTest::addColumn<bool>("allowed");
+        QTest::newRow("three buttons") << true;
+        QTest::newRow("without switching") << false;
+    }
+    void wideReportWidensTheDialog()
+    {
+        QFETCH(bool, allowed);
+        PortSwitchAllowed = allowed;
+        TRuputerComDlgForm dlg;
+        dlg.setMemoText(report(false, 9, QStringLiteral("ドッキングステーション，COM1"), QStringLiteral("ダウンロード"),
+            QStringLiteral("通信が途切れました（転送中の無応答、不正なデータ、ポートの故障、Ruputer側の中断）")));
+        QVERIFY(dlg.width() > 244);
+        QVERIFY(dlg.Memo->geometry().right() < dlg.width());
+        // the designed row, moved by half the added width
+        const int shift = (dlg.width() - 244) / 2;
+        QCOMPARE(dlg.RetryBtn->x(), (allowed ? 4 : 24) + shift);
+        QCOMPARE(dlg.CancelBtn->x(), (allowed ? 163 : 143) + shift);
+        if (const QString shots = qEnvironmentVariable("TIDEMARK_SHOTS"); !shots.isEmpty()) {
+            dlg.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+            dlg.grab().save(shots + QStringLiteral("/tidemark-ruputercomdlg-wide%1.png").arg(allowed ? "" : "2"));
+        }
     }
 
     // The real windows: the owner's handle reaches the library, and the

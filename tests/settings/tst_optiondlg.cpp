@@ -210,6 +210,57 @@ private Q_SLOTS:
         QVERIFY(optionSection().contains(dockFirst ? u"DefaultPort=1" : u"DefaultPort=0"));
     }
 
+    // Each port list shows the serial device of the port it names: the
+    // stored one, else the default; OK writes only what was changed, to
+    // "[Ports] COMn", and an emptied field goes back to the default.
+    void portDevices()
+    {
+        QFile f(m_env->settingsPath());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("[Option]\nDock=3\nIrDA=0\n[Ports]\nCOM3=/dev/ttyUSB0\nCOM5=/dev/ttyACM0\n");
+        f.close();
+        TOptionDlg dlg;
+        auto *dock = child<QComboBox>(dlg, "CBDock");
+        auto *irda = child<QComboBox>(dlg, "CBIrDA");
+        auto *dockDevice = child<QComboBox>(dlg, "CBDockDevice");
+        auto *irdaDevice = child<QComboBox>(dlg, "CBIrDADevice");
+        QCOMPARE(dockDevice->currentText(), QStringLiteral("/dev/ttyUSB0"));
+        QVERIFY(dockDevice->isEditable());
+        QVERIFY(!irdaDevice->isEnabled());
+
+        irda->setCurrentIndex(2);
+        QVERIFY(irdaDevice->isEnabled());
+        QCOMPARE(irdaDevice->currentText(), QStringLiteral("/dev/ttyS1"));
+        irdaDevice->setEditText(QStringLiteral("/dev/pts/7"));
+        // a port chosen in both lists shares one device
+        dock->setCurrentIndex(2);
+        QCOMPARE(dockDevice->currentText(), QStringLiteral("/dev/pts/7"));
+        dockDevice->setEditText(QStringLiteral("/dev/pts/8"));
+        QCOMPARE(irdaDevice->currentText(), QStringLiteral("/dev/pts/8"));
+        // what was typed for a port stays with it while the list moves on
+        dock->setCurrentIndex(3);
+        QCOMPARE(dockDevice->currentText(), QStringLiteral("/dev/ttyUSB0"));
+        dockDevice->setEditText(QString());
+        dock->setCurrentIndex(5);
+        QCOMPARE(dockDevice->currentText(), QStringLiteral("/dev/ttyACM0"));
+        ok(dlg);
+
+        SettingsFile &ini = Settings();
+        const QString ports = QStringLiteral("Ports");
+        QCOMPARE(ini.readString(ports, QStringLiteral("COM2"), {}), QStringLiteral("/dev/pts/8"));
+        QVERIFY(!ini.valueExists(ports, QStringLiteral("COM3")));
+        QCOMPARE(ini.readString(ports, QStringLiteral("COM5"), {}), QStringLiteral("/dev/ttyACM0"));
+        QCOMPARE(ini.readSection(ports), (QStringList {"COM5", "COM2"}));
+    }
+
+    void portDevicesCancelled()
+    {
+        TOptionDlg dlg;
+        child<QComboBox>(dlg, "CBDockDevice")->setEditText(QStringLiteral("/dev/ttyUSB1"));
+        child<QPushButton>(dlg, "CancelBtn")->click();
+        QVERIFY(!Settings().sectionExists(QStringLiteral("Ports")));
+    }
+
     void speedCodes_data()
     {
         QTest::addColumn<int>("stored");
@@ -310,7 +361,8 @@ private Q_SLOTS:
         TOptionDlg dlg;
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        QCOMPARE(dlg.size(), QSize(362, 284));
+        // the Part's 362 x 284 and a column for the serial devices
+        QCOMPARE(dlg.size(), QSize(458, 284));
         auto *pages = child<QTabWidget>(dlg, "PCOption");
         const QString dir = qEnvironmentVariable("TIDEMARK_SHOTS");
         for (int page = 0; page < pages->count(); ++page) {

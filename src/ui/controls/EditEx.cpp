@@ -1,6 +1,8 @@
 #include "ui/controls/EditEx.h"
 
+#include <QFocusEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 
 TEditEx::TEditEx(QWidget *parent)
     : QLineEdit(parent)
@@ -91,4 +93,19 @@ void TEditEx::keyPressEvent(QKeyEvent *event)
         return;
     }
     QLineEdit::keyPressEvent(event);
+}
+
+void TEditEx::focusInEvent(QFocusEvent *event)
+{
+    QLineEdit::focusInEvent(event);
+    m_keepEntrySelection = event->reason() == Qt::MouseFocusReason && !text().isEmpty() && selectedText() == text();
+}
+
+void TEditEx::mouseReleaseEvent(QMouseEvent *event)
+{
+    QLineEdit::mouseReleaseEvent(event);
+    // A drag that selected part of the text is the user's own choice.
+    if (m_keepEntrySelection && !hasSelectedText())
+        selectAll();
+    m_keepEntrySelection = false;
 }

@@ -9,6 +9,8 @@
 // without commas; setText() groups what it is given. text() (QLineEdit's)
 // always returns what is shown. Enter is not taken by the field, so it
 // reaches the dialog's default button; no line break can be entered.
+// A field that selects its text on entering keeps it selected also when
+// entered by a click, as when entered by Tab.
 class TEditEx : public QLineEdit
 {
     Q_OBJECT
@@ -45,8 +47,13 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    // Entered by a click while the whole text was selected: the click's
+    // caret must not undo that selection.
+    bool m_keepEntrySelection = false;
     TAlignment m_alignment = taLeftJustify;
     bool m_thousands = false;
 };

@@ -3,6 +3,7 @@
 #include <QButtonGroup>
 #include <QEvent>
 #include <QRadioButton>
+#include <algorithm>
 
 TRadioGroup::TRadioGroup(const QString &caption, const QStringList &items, int columns, QWidget *parent)
     : QGroupBox(caption, parent)
@@ -39,20 +40,48 @@ void TRadioGroup::setItemIndex(int index)
     m_buttons[index]->setChecked(true);
 }
 
-// Columns of equal width; the rows share the height below the caption.
+int TRadioGroup::neededHeight() const
+{
+    if (m_buttons.isEmpty())
+        return height();
+    const int perColumn = int((m_buttons.size() + m_columns - 1) / m_columns);
+    const int frame = height() - contentsRect().height();
+    return frame + perColumn * m_buttons.first()->sizeHint().height() + 2;
+}
+
+// Columns of equal width inside the frame, the rows sharing its height. When
+// a caption would not fit its column, each column takes what its captions
+// need and the room left is shared out between them.
 void TRadioGroup::arrangeButtons()
 {
     if (m_buttons.isEmpty())
         return;
     const int perColumn = int((m_buttons.size() + m_columns - 1) / m_columns);
-    const int textHeight = fontMetrics().height();
-    const int columnWidth = (width() - 10) / m_columns;
-    const int space = qMax(0, height() - textHeight - 5);
-    const int rowHeight = space / perColumn;
-    const int top = textHeight + 1 + (space % perColumn) / 2;
+    const int columns = int((m_buttons.size() + perColumn - 1) / perColumn);
+    const QRect inside = contentsRect().adjusted(6, 0, -2, 0);
+    const int rowHeight = qMax(1, inside.height() / perColumn);
+    const int top = inside.top() + (inside.height() - rowHeight * perColumn) / 2;
+
+    QList<int> widths(columns, 0);
     for (int i = 0; i < m_buttons.size(); ++i)
-        m_buttons[i]->setGeometry(
-            (i / perColumn) * columnWidth + 8, (i % perColumn) * rowHeight + top, columnWidth, rowHeight);
+        widths[i / perColumn] = qMax(widths[i / perColumn], m_buttons[i]->sizeHint().width());
+    const int even = inside.width() / m_columns;
+    int needed = 0;
+    for (int w : std::as_const(widths))
+        needed += w;
+    const bool evenFits = std::all_of(widths.cbegin(), widths.cend(), [even](int w) { return w <= even; });
+    const int gap = columns > 1 ? qMax(0, (inside.width() - needed) / (columns - 1)) : 0;
+
+    int x = inside.left();
+    for (int column = 0; column < columns; ++column) {
+        const int width = evenFits ? even : widths[column];
+        for (int row = 0; row < perColumn; ++row) {
+            const int i = column * perColumn + row;
+            if (i < m_buttons.size())
+                m_buttons[i]->setGeometry(x, top + row * rowHeight, width, rowHeight);
+        }
+        x += evenFits ? even : width + gap;
+    }
 }
 
 void TRadioGroup::resizeEvent(QResizeEvent *event)

@@ -24,6 +24,10 @@ public:
     int count() const { return int(m_buttons.size()); }
     QRadioButton *button(int index) const { return m_buttons.value(index); }
 
+    // Height that holds the caption, the frame and every row of buttons
+    // whole in the current font.
+    int neededHeight() const;
+
 Q_SIGNALS:
     // The user chose a button.
     void clicked(int index);

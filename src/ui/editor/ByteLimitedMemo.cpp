@@ -7,7 +7,9 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTextDocumentFragment>
+#include <QtMath>
 
 namespace {
 
@@ -37,6 +39,28 @@ bool ByteLimitedMemo::accepts(const QString &text) const
     const qsizetype total = DetailRules::MemoBytes(toPlainText())
         - DetailRules::MemoBytes(cursor.selection().toPlainText()) + DetailRules::MemoBytes(inserted);
     return total <= m_maxBytes;
+}
+
+void ByteLimitedMemo::selectExcess()
+{
+    const QString text = toPlainText();
+    qsizetype fit = text.size();
+    while (fit > 0 && DetailRules::MemoBytes(text.left(fit)) > m_maxBytes)
+        --fit;
+    if (fit > 0 && text.at(fit - 1).isHighSurrogate())
+        --fit;
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(int(fit));
+    cursor.setPosition(int(text.size()), QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}
+
+int ByteLimitedMemo::heightForLines(int lines) const
+{
+    const int margins = contentsMargins().top() + contentsMargins().bottom();
+    const int documentMargin = qCeil(document()->documentMargin());
+    return lines * fontMetrics().lineSpacing() + 2 * documentMargin + margins;
 }
 
 void ByteLimitedMemo::keyPressEvent(QKeyEvent *event)

@@ -17,6 +17,11 @@ public:
     int maxBytes() const { return m_maxBytes; }
     // True when replacing the current selection by `text` keeps the limit.
     bool accepts(const QString &text) const;
+    // Selects the text past the limit and scrolls it into view, so that the
+    // user sees what does not fit (text set from code may pass the limit).
+    void selectExcess();
+    // Height that shows `lines` whole lines of text.
+    int heightForLines(int lines) const;
 
 Q_SIGNALS:
     void inputRejected();

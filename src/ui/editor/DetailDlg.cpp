@@ -131,6 +131,7 @@ TDetailDlg::TDetailDlg(QWidget *parent)
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     SetHelpContext(this, HelpContext::ItemEditor);
     createControls();
+    fitMemoLines();
     connectHandlers();
     setTabOrderByPosition();
     SaveWindowPos1 = new TSaveWindowPos(this);
@@ -209,6 +210,7 @@ void TDetailDlg::createControls()
     for (int m = 1; m <= 12; ++m)
         CbDMonth[m] = addButton<QCheckBox>(
             GDate, QStringLiteral("CbDMonth%1").arg(m), QString::number(m), QRect(96 + (m - 1) * 33, Row1, 33, RowH));
+    spreadMonthBoxes();
     addLabel(GDate, QStringLiteral("日"), QRect(12, Row2 + 3, 24, 15));
     EDDate1 = addNumberField(GDate, QStringLiteral("EDDate1"), QStringLiteral("UDDDate1"),
         QRect(BoxCol, Row2, 46, RowH), 0, 31, 2, UDDDate1);
@@ -431,6 +433,42 @@ QString TDetailDlg::incompleteReason() const
     if (RDay->isChecked() && std::none_of(CbY.begin(), CbY.end(), [](QCheckBox *b) { return b->isChecked(); }))
         return QStringLiteral("曜日を選んでください");
     return QString();
+}
+
+// Each month box as wide as its number needs, the room left spread evenly
+// between them: "10" and "11" are wider than one cell of an even split.
+void TDetailDlg::spreadMonthBoxes()
+{
+    const int left = CbDMonth[1]->x();
+    const int right = CbDMonth[12]->geometry().right();
+    int needed = 0;
+    for (int m = 1; m <= 12; ++m)
+        needed += CbDMonth[m]->sizeHint().width();
+    const int gap = (right + 1 - left - needed) / 11;
+    if (gap < 0)
+        return;
+    int x = left;
+    for (int m = 1; m <= 12; ++m) {
+        const int width = CbDMonth[m]->sizeHint().width();
+        CbDMonth[m]->setGeometry(x, Row1, width, RowH);
+        x += width + gap;
+    }
+}
+
+// The memo shows two whole lines in the font actually used; whatever lies
+// below it moves down by what it grows.
+void TDetailDlg::fitMemoLines()
+{
+    const QRect memo = Memo->geometry();
+    const int grow = Memo->heightForLines(2) - memo.height();
+    if (grow <= 0)
+        return;
+    for (QWidget *child : findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (child != Memo && child->y() > memo.top())
+            child->move(child->x(), child->y() + grow);
+    }
+    Memo->resize(memo.width(), memo.height() + grow);
+    setFixedSize(width(), height() + grow);
 }
 
 void TDetailDlg::setTabOrderByPosition()
@@ -782,8 +820,21 @@ void TDetailDlg::UpdateOKButton()
 
 void TDetailDlg::refuse(QWidget *field)
 {
-    if (field)
-        field->setFocus();
+    if (!field)
+        return;
+    field->setFocus();
+    // Loaded text past the limit: show the part that does not fit.
+    if (field == Memo) {
+        Memo->selectExcess();
+    } else if (field == Text) {
+        const QString title = Text->text();
+        qsizetype fit = title.size();
+        while (fit > 0 && !DetailRules::FitsTitle(title.left(fit)))
+            --fit;
+        if (fit > 0 && title.at(fit - 1).isHighSurrogate())
+            --fit;
+        Text->setSelection(int(fit), int(title.size() - fit));
+    }
 }
 
 void TDetailDlg::OKBtnClick()

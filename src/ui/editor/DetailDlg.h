@@ -90,6 +90,8 @@ private:
     void createControls();
     void connectHandlers();
     void setTabOrderByPosition();
+    void fitMemoLines();
+    void spreadMonthBoxes();
     // Refuses the OK press: beep, focus to `field`.
     void refuse(QWidget *field);
     // The item as the controls describe it, without touching WorkItem.

@@ -27,10 +27,10 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
-
 #include <optional>
 
 namespace {
@@ -43,6 +43,11 @@ TListForm::FileDialogHook &fileDialogHook()
 
 const QString FileFilter
     = QStringLiteral("Tidemarkﾌｧｲﾙ (*.tmd)|*.tmd|CSV形式ﾌｧｲﾙ (*.csv)|*.csv|すべてのﾌｧｲﾙ (*.*)|*.*");
+
+QString countText(int count)
+{
+    return QString::asprintf("現在 %3d件 / 最大 %3d件", count, TListForm::MaxItems);
+}
 
 } // namespace
 
@@ -111,6 +116,14 @@ void TListForm::FormCreate(const QString &argument)
     QFont listFont = DataList->font();
     LoadFontSettings(listFont);
     DataList->setFont(DisplayFont(listFont));
+    // Wide enough to show every column, as long as no stored size says
+    // otherwise.
+    {
+        int columns = 2 * DataList->frameWidth() + DataList->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        for (int column = 0; column < DataList->columnCount(); ++column)
+            columns += DataList->columnWidth(column);
+        resize(qMax(width(), columns), height());
+    }
     ApplyOptions();
     SetFileName(NewFileName);
     Data = new TData(Settings());
@@ -189,7 +202,10 @@ void TListForm::createActions()
     Add = makeAction("Add", QStringLiteral("追加(&A)"), QStringLiteral("追加"), QKeySequence(Qt::Key_Insert), 7, edit);
     Cpy = makeAction("Cpy", QStringLiteral("複写して追加(&C)"), QStringLiteral("複写して追加"),
         QKeySequence(Qt::CTRL | Qt::Key_C), 8, edit);
-    Upd = makeAction("Upd", QStringLiteral("修正(&U)"), QStringLiteral("修正"), QKeySequence(Qt::Key_Return), 9, edit);
+    // The menu names the key as the keyboard does: "Enter", not Qt's "Return".
+    Upd = makeAction(
+        "Upd", QStringLiteral("修正(&U)\tEnter"), QStringLiteral("修正"), QKeySequence(Qt::Key_Return), 9, edit);
+    Upd->setIconText(QStringLiteral("修正"));
     // Enter on the keypad as well as Return.
     Upd->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
     Del = makeAction("Del", QStringLiteral("削除(&D)"), QStringLiteral("削除"), QKeySequence(Qt::Key_Delete), 10, edit);
@@ -263,6 +279,14 @@ void TListForm::createMenus()
     MenuStatus->setAutoFillBackground(false);
     MainMenu->setCornerWidget(MenuStatus, Qt::TopRightCorner);
     MenuStatus->setToolTip(ItemLimitHint());
+    // The menu bar gives its corner the width of the text shown first; in a
+    // proportional font "  0" is narrower than "200". Room for the widest
+    // count keeps every count whole.
+    int widest = 0;
+    for (int count = 0; count <= MaxItems; ++count)
+        widest = qMax(widest, MenuStatus->fontMetrics().horizontalAdvance(countText(count)));
+    const QMargins margins = MenuStatus->contentsMargins();
+    MenuStatus->setFixedWidth(widest + margins.left() + margins.right() + 2 * MenuStatus->margin() + 2);
 }
 
 void TListForm::createToolBar()
@@ -369,7 +393,7 @@ void TListForm::SetModified(bool flag)
 
 QString TListForm::ItemCountText() const
 {
-    return QString::asprintf("現在 %3d件 / 最大 %3d件", Data ? Data->count() : 0, MaxItems);
+    return countText(Data ? Data->count() : 0);
 }
 
 QString TListForm::ItemLimitHint()
@@ -422,10 +446,10 @@ bool TListForm::OpenDocument()
         const int count = Data->count();
         Data->Clear();
         ShowItemCount();
-        Notifier::instance().showError(
-            QStringLiteral("このファイルには %1 件の項目があります。1 つの文書に入れられるのは %2 件までのため、開けません")
-                .arg(count)
-                .arg(MaxItems));
+        Notifier::instance().showError(QStringLiteral(
+            "このファイルには %1 件の項目があります。1 つの文書に入れられるのは %2 件までのため、開けません")
+                                           .arg(count)
+                                           .arg(MaxItems));
         return false;
     }
     DataList->BeginUpdate();

@@ -3,8 +3,10 @@
 #include "data/ItemRec.h"
 #include "data/TextCodec.h"
 
+#include <QEvent>
 #include <QHeaderView>
 #include <QLocale>
+#include <QStyleOptionHeader>
 
 namespace {
 
@@ -112,15 +114,59 @@ TSortListView::TSortListView(QWidget *parent)
 
 TSortListView::~TSortListView() = default;
 
-void TSortListView::addColumn(const QString &caption, int width, Qt::Alignment alignment)
+void TSortListView::addColumn(const QString &caption, int width, Qt::Alignment alignment, const QString &sample)
 {
     const int column = int(m_alignments.size());
     m_alignments.append(alignment);
+    m_minimumWidths.append(width);
+    m_samples.append(sample);
     setColumnCount(column + 1);
     QTreeWidgetItem *head = headerItem();
     head->setText(column, caption);
     head->setTextAlignment(column, alignment | Qt::AlignVCenter);
-    setColumnWidth(column, width);
+    setColumnWidth(column, qMax(width, neededColumnWidth(column)));
+}
+
+int TSortListView::neededColumnWidth(int column) const
+{
+    if (column < 0 || column >= m_alignments.size())
+        return 0;
+    const QHeaderView *h = header();
+    QStyleOptionHeader option;
+    option.initFrom(h);
+    option.section = column;
+    option.text = headerItem()->text(column);
+    option.textAlignment = m_alignments.at(column) | Qt::AlignVCenter;
+    // Room for the arrow whether or not this column is sorted now.
+    option.sortIndicator = QStyleOptionHeader::SortDown;
+    option.fontMetrics = h->fontMetrics();
+    const QSize contents(h->fontMetrics().horizontalAdvance(option.text), h->fontMetrics().height());
+    int needed = style()->sizeFromContents(QStyle::CT_HeaderSection, &option, contents, h).width();
+    // Some styles leave the arrow out of the section's size.
+    const int arrow = style()->pixelMetric(QStyle::PM_HeaderMarkSize, &option, h);
+    const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, &option, h);
+    needed = qMax(needed, contents.width() + arrow + 3 * margin);
+    if (const QString &sample = m_samples.at(column); !sample.isEmpty()) {
+        const int cellMargin = 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+        needed = qMax(needed, fontMetrics().horizontalAdvance(sample) + 2 * cellMargin);
+    }
+    return needed;
+}
+
+void TSortListView::fitColumnsToFont()
+{
+    for (int column = 0; column < m_alignments.size(); ++column) {
+        const int needed = qMax(m_minimumWidths.at(column), neededColumnWidth(column));
+        if (columnWidth(column) < needed)
+            setColumnWidth(column, needed);
+    }
+}
+
+void TSortListView::changeEvent(QEvent *event)
+{
+    QTreeWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        fitColumnsToFont();
 }
 
 Qt::Alignment TSortListView::columnAlignment(int column) const
@@ -271,8 +317,9 @@ void AddItemListColumns(TSortListView &list)
     list.addColumn(QStringLiteral("タイトル"), 135, Qt::AlignLeft);
     list.addColumn(QStringLiteral("オプション"), 50, Qt::AlignRight);
     list.addColumn(QStringLiteral("タイプ"), 75, Qt::AlignLeft);
-    list.addColumn(QStringLiteral("対　象　日"), 100, Qt::AlignRight);
+    list.addColumn(QStringLiteral("対　象　日"), 100, Qt::AlignRight, QStringLiteral("0000年00月00日"));
     list.addColumn(QStringLiteral("前表示期間"), 75, Qt::AlignRight);
     list.addColumn(QStringLiteral("後表示期間"), 75, Qt::AlignRight);
-    list.addColumn(QStringLiteral("最終処理日"), 75, Qt::AlignLeft);
+    // The device's time stamp, always a full date.
+    list.addColumn(QStringLiteral("最終処理日"), 75, Qt::AlignLeft, QStringLiteral("0000年00月00日"));
 }

@@ -73,8 +73,13 @@ public:
     bool ColumnClickAutoSort() const { return m_autoSort; }
     void setColumnClickAutoSort(bool on) { m_autoSort = on; }
 
-    // Columns: caption, width in pixels, alignment (left or right).
-    void addColumn(const QString &caption, int width, Qt::Alignment alignment);
+    // Columns: caption, width in pixels, alignment (left or right), and a
+    // text as wide as the column's widest content when that is known. The
+    // width is the least a column gets: it widens to show its caption with
+    // the sort arrow, and the sample, in the fonts in use.
+    void addColumn(const QString &caption, int width, Qt::Alignment alignment, const QString &sample = {});
+    // Width column `column` needs for its caption, sort arrow and sample.
+    int neededColumnWidth(int column) const;
     Qt::Alignment columnAlignment(int column) const;
 
     // Negative, zero or positive; the direction of SortMode included.
@@ -111,6 +116,7 @@ Q_SIGNALS:
     void columnFitted(int column, int width);
 
 protected:
+    void changeEvent(QEvent *event) override;
     void ColumnClick(int column);
     void DividerDblClick(int column);
 
@@ -125,6 +131,10 @@ private:
     bool m_autoSort = true;
     int m_updateDepth = 0;
     QList<Qt::Alignment> m_alignments;
+    QList<int> m_minimumWidths;
+    QStringList m_samples;
+    // Widens the columns that the current fonts would clip.
+    void fitColumnsToFont();
     // ICU collators are costly to open, so they are made at the first sort.
     mutable std::unique_ptr<QCollator> m_collatorNoCase;
     mutable std::unique_ptr<QCollator> m_collatorCase;

@@ -8,6 +8,7 @@
 #include "ui/controls/Icons.h"
 #include "ui/controls/MessageBoxNotifier.h"
 #include "ui/controls/OpenDialogEx.h"
+#include "ui/controls/ScreenFit.h"
 #include "ui/controls/UpDown.h"
 
 #include <QApplication>
@@ -20,6 +21,7 @@
 #include <QListView>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QSet>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -621,6 +623,47 @@ private Q_SLOTS:
         Notifier::instance().showHelp(3010);
         QCOMPARE(THelpWindow::instance(), first);
         QCOMPARE(helpShown(), HelpUrl(3010));
+    }
+
+    // A window shown is kept inside the available screen, frame included:
+    // placed partly outside it moves in, too large it shrinks (as far as its
+    // minimum allows), and one nobody placed is centred.
+    void windowsFitTheScreen_data()
+    {
+        QTest::addColumn<QRect>("placed"); // an invalid rectangle: not placed
+        QTest::addColumn<QSize>("minimum");
+        QTest::addColumn<bool>("expectShrunk");
+        QTest::newRow("below the bottom edge") << QRect(100, 500, 300, 300) << QSize() << false;
+        QTest::newRow("left of the screen") << QRect(-200, 50, 300, 200) << QSize() << false;
+        QTest::newRow("taller than the screen") << QRect(10, 10, 300, 2000) << QSize() << true;
+        QTest::newRow("not placed, too large") << QRect(0, 0, 3000, 2000) << QSize() << true;
+        QTest::newRow("fixed size, off the screen") << QRect(700, 500, 300, 200) << QSize(300, 200) << false;
+    }
+    void windowsFitTheScreen()
+    {
+        QFETCH(QRect, placed);
+        QFETCH(QSize, minimum);
+        QFETCH(bool, expectShrunk);
+        InstallScreenFit();
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        QWidget window;
+        if (minimum.isValid())
+            window.setFixedSize(minimum);
+        if (placed.topLeft() == QPoint(0, 0))
+            window.resize(placed.size());
+        else
+            window.setGeometry(placed);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY2(area.contains(window.frameGeometry()),
+            qPrintable(QStringLiteral("%1,%2 %3x%4")
+                           .arg(window.frameGeometry().x())
+                           .arg(window.frameGeometry().y())
+                           .arg(window.frameGeometry().width())
+                           .arg(window.frameGeometry().height())));
+        QCOMPARE(window.size() != placed.size(), expectShrunk);
+        if (placed.topLeft() == QPoint(0, 0))
+            QVERIFY(qAbs(window.geometry().center().x() - area.center().x()) <= 8);
     }
 
     void helpF1FollowsParents()

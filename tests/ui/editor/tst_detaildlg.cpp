@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <memory>
 
 // The item editor driven through its controls, found by their component
@@ -231,6 +232,35 @@ private Q_SLOTS:
         QCOMPARE(m_dlg->focusWidget(), w(focus));
         QCOMPARE(
             typeid(m_dlg->WorkItem()), focus == "Text" || focus == "Memo" ? typeid(TOnceItemRec) : typeid(TItemRec));
+        // what does not fit is shown selected
+        if (focus == "Text")
+            QCOMPARE(w<QLineEdit>("Text")->selectedText(), QStringLiteral("x"));
+        if (focus == "Memo") {
+            auto *memo = w<QPlainTextEdit>("Memo");
+            QCOMPARE(memo->textCursor().selectedText(), QStringLiteral("b"));
+            QVERIFY(memo->viewport()->rect().contains(memo->cursorRect()));
+        }
+    }
+
+    // The memo shows its two lines whole; a line break keeps the first in
+    // sight.
+    void memoShowsTwoLines()
+    {
+        open();
+        auto *memo = w<QPlainTextEdit>("Memo");
+        QVERIFY(memo->viewport()->height() >= 2 * memo->fontMetrics().lineSpacing());
+        memo->setFocus();
+        QTest::keyClicks(memo, QStringLiteral("first"));
+        QTest::keyClick(memo, Qt::Key_Return);
+        QTest::keyClicks(memo, QStringLiteral("second"));
+        QCOMPARE(memo->verticalScrollBar()->value(), 0);
+        QVERIFY(memo->viewport()->rect().contains(memo->cursorRect()));
+        // nothing below the memo was covered by its growth
+        for (QWidget *child : m_dlg->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (child != memo && child->isVisible() && child->y() > memo->y())
+                QVERIFY2(!child->geometry().intersects(memo->geometry()), qPrintable(child->objectName()));
+            QVERIFY2(m_dlg->rect().contains(child->geometry()) || !child->isVisible(), qPrintable(child->objectName()));
+        }
     }
 
     void monthAndShiftDayRules()
@@ -298,6 +328,32 @@ private Q_SLOTS:
             QCOMPARE(m_dlg->focusWidget(), edit);
             QCOMPARE(edit->selectedText(), edit->text());
         }
+    }
+
+    // A click into a number field selects its text as Tab does, so that a
+    // typed number replaces the shown one; a drag keeps its own selection.
+    void numberFieldEnteredByClick_data()
+    {
+        QTest::addColumn<QString>("field");
+        Row("issue number", "ETitleDiff");
+        Row("before", "EBefore");
+        Row("after", "EAfter");
+    }
+    void numberFieldEnteredByClick()
+    {
+        QFETCH(QString, field);
+        open();
+        w<QComboBox>("CBTitleOpt")->setCurrentIndex(4);
+        auto *edit = w<QLineEdit>(field);
+        w("Text")->setFocus();
+        QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(2, edit->height() / 2));
+        QCOMPARE(m_dlg->focusWidget(), edit);
+        QCOMPARE(edit->selectedText(), QStringLiteral("0"));
+        QTest::keyClick(edit, Qt::Key_3);
+        QCOMPARE(edit->text(), QStringLiteral("3"));
+        // a second click inside the field places the caret
+        QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(2, edit->height() / 2));
+        QCOMPARE(edit->selectedText(), QString());
     }
 
     void dayZero()

@@ -30,13 +30,12 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-
-#include <sys/resource.h>
 #include <QToolBar>
 #include <QToolButton>
 #include <QtEndian>
 #include <deque>
 #include <memory>
+#include <sys/resource.h>
 
 namespace {
 
@@ -424,7 +423,7 @@ private Q_SLOTS:
         QVERIFY(f->Modified);
         QVERIFY(!f->BackupDone);
         QCOMPARE(QDir(m_env->path(QString())).entryList({QStringLiteral(".a.old*")}, QDir::Files | QDir::Hidden),
-                 QStringList());
+            QStringList());
 
         f->Data->at(0)->Title = QStringLiteral("新しい");
         QVERIFY(f->SaveExecute());
@@ -569,6 +568,9 @@ private Q_SLOTS:
         QCOMPARE(f->Data->count(), 200);
         QCOMPARE(f->DataList->rowCount(), 200);
         QCOMPARE(f->MenuStatus->text(), QStringLiteral("現在 200件 / 最大 200件"));
+        // the whole count shows, also after the narrower "  0" it started with
+        QVERIFY(f->MenuStatus->contentsRect().width()
+            >= f->MenuStatus->fontMetrics().horizontalAdvance(f->MenuStatus->text()));
     }
 
     // More items than a document holds: the file is not opened, so that no

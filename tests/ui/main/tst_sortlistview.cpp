@@ -48,6 +48,40 @@ private Q_SLOTS:
         m_list = nullptr;
     }
 
+    // Every caption shows whole with the sort arrow beside it, in the
+    // default font and in a larger bold list font; the designed widths stay
+    // the least.
+    void columnsFitTheirCaptions_data()
+    {
+        QTest::addColumn<int>("points");
+        QTest::addColumn<bool>("bold");
+        QTest::newRow("default font") << 0 << false;
+        QTest::newRow("12 point bold") << 12 << true;
+    }
+    void columnsFitTheirCaptions()
+    {
+        QFETCH(int, points);
+        QFETCH(bool, bold);
+        if (points > 0) {
+            QFont font = m_list->font();
+            font.setPointSize(points);
+            font.setBold(bold);
+            m_list->setFont(font);
+        }
+        const int designed[] = {135, 50, 75, 100, 75, 75, 75};
+        const QHeaderView *header = m_list->header();
+        const int arrow = header->style()->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, header);
+        for (int column = 0; column < m_list->columnCount(); ++column) {
+            const QString caption = m_list->headerItem()->text(column);
+            const int text = header->fontMetrics().horizontalAdvance(caption);
+            QVERIFY2(m_list->columnWidth(column) >= designed[column], qPrintable(caption));
+            QVERIFY2(m_list->columnWidth(column) >= text + arrow + 8, qPrintable(caption));
+        }
+        // the last processed date shows whole
+        QVERIFY(
+            m_list->columnWidth(6) >= m_list->fontMetrics().horizontalAdvance(QStringLiteral("2026年12月31日")) + 4);
+    }
+
     void sortByColumn_data()
     {
         QTest::addColumn<int>("column");
