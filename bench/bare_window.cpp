@@ -5,7 +5,6 @@
 #include <QEvent>
 #include <QMainWindow>
 #include <QTimer>
-
 #include <chrono>
 #include <cstdio>
 

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake
+  build-essential cmake clang-format
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
   fonts-noto-cjk qt6-translations-l10n
   clang libfuzzer-14-dev

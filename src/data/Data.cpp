@@ -10,7 +10,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-
 #include <algorithm>
 #include <cstring>
 #include <new>

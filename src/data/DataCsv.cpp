@@ -1,8 +1,8 @@
 // CSV import and export of TData.
 
 #include "data/AppError.h"
-#include "data/DocumentSaveFile.h"
 #include "data/Data.h"
+#include "data/DocumentSaveFile.h"
 #include "data/Notifier.h"
 #include "data/StringListEx.h"
 #include "data/TextCodec.h"

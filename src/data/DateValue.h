@@ -4,7 +4,6 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringView>
-
 #include <optional>
 
 // A date value is a day count held as a double: day 0 = 1899-12-30, whole

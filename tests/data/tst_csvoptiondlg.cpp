@@ -6,8 +6,8 @@
 #include "ui/controls/Fonts.h"
 #include "ui/controls/HelpWindow.h"
 
-#include <QCheckBox>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QLineEdit>

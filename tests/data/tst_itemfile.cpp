@@ -4,8 +4,8 @@
 #include "TestEnvironment.h"
 #include "data/AppError.h"
 #include "data/Data.h"
-#include "data/Notifier.h"
 #include "data/ItemFile.h"
+#include "data/Notifier.h"
 #include "settings/AppSettings.h"
 #include "settings/SettingsFile.h"
 

@@ -20,8 +20,8 @@ void ScriptedNotifier::showError(const QString &text)
     errors.append(text);
 }
 
-Notifier::Button ScriptedNotifier::confirm(const QString &text, Buttons buttons, Button defaultButton,
-                                           const QString &caption)
+Notifier::Button ScriptedNotifier::confirm(
+    const QString &text, Buttons buttons, Button defaultButton, const QString &caption)
 {
     confirmations.append(text);
     confirmCaptions.append(caption);

@@ -5,7 +5,6 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-
 #include <optional>
 
 // A notifier for tests: records every message, prompt, sound and help call,
@@ -25,12 +24,12 @@ public:
     void sound(Sound sound) override;
     void showHelp(int context) override;
 
-    QList<Button> answers;        // next answers to confirm()
+    QList<Button> answers; // next answers to confirm()
     QList<std::optional<QString>> inputs; // next input box results; nullopt = cancel
 
     QStringList messages;
     QStringList errors;
-    QStringList confirmations;    // texts asked
+    QStringList confirmations; // texts asked
     QStringList confirmCaptions;
     QList<Buttons> confirmButtons;
     QList<Button> confirmDefaults;

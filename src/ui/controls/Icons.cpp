@@ -428,6 +428,6 @@ QIcon AppIcon()
 
 QIcon ExtensionIcon(Qt::Orientation orientation)
 {
-    return QIcon(new GlyphIconEngine(
-        orientation == Qt::Horizontal ? QStringLiteral("More") : QStringLiteral("MoreDown"), {16}));
+    return QIcon(
+        new GlyphIconEngine(orientation == Qt::Horizontal ? QStringLiteral("More") : QStringLiteral("MoreDown"), {16}));
 }

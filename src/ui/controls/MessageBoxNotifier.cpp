@@ -38,13 +38,13 @@ void MessageBoxNotifier::showMessage(const QString &text)
 
 void MessageBoxNotifier::showError(const QString &text)
 {
-    QMessageBox box(QMessageBox::Critical, appTitle(), displayText(ErrorBoxText(text)), QMessageBox::Ok,
-                    dialogParent());
+    QMessageBox box(
+        QMessageBox::Critical, appTitle(), displayText(ErrorBoxText(text)), QMessageBox::Ok, dialogParent());
     box.exec();
 }
 
-Notifier::Button MessageBoxNotifier::confirm(const QString &text, Buttons buttons, Button defaultButton,
-                                             const QString &caption)
+Notifier::Button MessageBoxNotifier::confirm(
+    const QString &text, Buttons buttons, Button defaultButton, const QString &caption)
 {
     QMessageBox box(QMessageBox::Question, caption, displayText(text), QMessageBox::NoButton, dialogParent());
     struct Entry

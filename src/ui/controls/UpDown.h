@@ -1,9 +1,8 @@
 #pragma once
 
+#include <QLineEdit>
 #include <QPointer>
 #include <QWidget>
-
-#include <QLineEdit>
 
 // An up-down spinner joined to a number field (its buddy). The field's text and
 // the spinner's position are one value: the spinner writes its position into
