@@ -36,9 +36,12 @@ for target in itemfile csv settingsfile holidays frames cp932; do
   mkdir -p "$corpus/$target"
   log="$build_dir/fuzz-$target.log"
   status=0
+  # Earlier findings join the corpus; a target without any has no folder.
+  inputs=("$corpus/$target")
+  [ -d "tests/fuzz/regressions/$target" ] && inputs+=("tests/fuzz/regressions/$target")
   "$build_dir/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 \
-    -artifact_prefix="$crashes/$target-" "$corpus/$target" tests/fuzz/regressions/"$target" >"$log" 2>&1 || status=$?
-  runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -1)
+    -artifact_prefix="$crashes/$target-" "${inputs[@]}" >"$log" 2>&1 || status=$?
+  runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -1 || true)
   if [ "$status" -eq 0 ]; then
     printf '%-14s %10s runs in %s s\n' "$target" "${runs:-?}" "$seconds"
     passed=$((passed + 1))
