@@ -180,12 +180,7 @@ std::optional<int> parseAgendaDate(const QString &text)
 
 QString isoDate(int day)
 {
-    int y, m, d;
-    DecodeDate(day, y, m, d);
-    return QStringLiteral("%1-%2-%3")
-        .arg(y, 4, 10, QLatin1Char('0'))
-        .arg(m, 2, 10, QLatin1Char('0'))
-        .arg(d, 2, 10, QLatin1Char('0'));
+    return FormatDateParts(day, u"-");
 }
 
 // The set --holidays names, else the one chosen in the settings.

@@ -133,14 +133,21 @@ DateValue DosToDateTime(quint32 dos)
     return day >= 0 ? day + fraction : day - fraction;
 }
 
-QString FormatDateSlash(DateValue value)
+QString FormatDateParts(DateValue value, QStringView separator)
 {
     int y, m, d;
     DecodeDate(value, y, m, d);
-    return QStringLiteral("%1/%2/%3")
-        .arg(y, 4, 10, QLatin1Char('0'))
-        .arg(m, 2, 10, QLatin1Char('0'))
-        .arg(d, 2, 10, QLatin1Char('0'));
+    // One number at a time: a separator next to the digits must not be read
+    // as another placeholder.
+    const auto padded
+        = [](int number, int width) { return QStringLiteral("%1").arg(number, width, 10, QLatin1Char('0')); };
+    const QString between = separator.toString();
+    return padded(y, 4) + between + padded(m, 2) + between + padded(d, 2);
+}
+
+QString FormatDateSlash(DateValue value)
+{
+    return FormatDateParts(value, u"/");
 }
 
 QString FormatDateKanji(DateValue value)

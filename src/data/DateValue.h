@@ -44,6 +44,9 @@ void DateToYmd(DateValue date, int &year, int &month, int &day);
 quint32 DateTimeToDos(DateValue value);
 DateValue DosToDateTime(quint32 dos);
 
+// "yyyy", "mm" and "dd" joined by `separator`: "-" gives ISO dates, nothing
+// the iCalendar form.
+QString FormatDateParts(DateValue value, QStringView separator);
 // "yyyy/mm/dd"
 QString FormatDateSlash(DateValue value);
 // "yyyy年mm月dd日"

@@ -97,8 +97,9 @@ void TStringListEx::AppendCsvLine(
     const auto q = static_cast<unsigned char>(quote);
     const auto sep = static_cast<unsigned char>(comma);
     // Bytes that make a field quoted.
-    auto trigger
-        = [&](unsigned char b) { return (b >= 1 && b <= 31) || b == q || b == sep || (spaceQuote && b == 32); };
+    // A NUL is one of them: unquoted, the reader passes it over as white
+    // space.
+    auto trigger = [&](unsigned char b) { return b <= 31 || b == q || b == sep || (spaceQuote && b == 32); };
     for (qsizetype f = 0; f < fields.size(); ++f) {
         if (f > 0)
             out.append(comma);
@@ -135,14 +136,14 @@ void TStringListEx::SplitCsvLine(
     const qsizetype n = line.size();
     const auto q = static_cast<unsigned char>(quote);
     const auto sep = static_cast<unsigned char>(comma);
-    // Bytes 1..32 around fields, but never the separator (with a tab as
+    // Bytes 0..32 around fields, but never the separator (with a tab as
     // separator a skipped tab would swallow an empty field) nor the
     // quotation character (a space typed as one would lose every opening
-    // quote).
+    // quote). A NUL counts as white space: it ends an unquoted field.
     auto skip = [&](qsizetype &i) {
         if (!spaceQuote)
             return;
-        while (i < n && p[i] >= 1 && p[i] <= 32 && p[i] != sep && p[i] != q)
+        while (i < n && p[i] <= 32 && p[i] != sep && p[i] != q)
             ++i;
     };
     qsizetype i = 0;

@@ -23,12 +23,7 @@ const char *const DayCodes[7] = {"MO", "TU", "WE", "TH", "FR", "SA", "SU"};
 
 QString icalDate(int day)
 {
-    int y, m, d;
-    DecodeDate(day, y, m, d);
-    return QStringLiteral("%1%2%3")
-        .arg(y, 4, 10, QLatin1Char('0'))
-        .arg(m, 2, 10, QLatin1Char('0'))
-        .arg(d, 2, 10, QLatin1Char('0'));
+    return FormatDateParts(day, {});
 }
 
 QString dateList(const std::vector<int> &days)

@@ -97,6 +97,8 @@ private Q_SLOTS:
         row("space quoted when on", ",\"n1", {"a b"}, "\"a b\"");
         row("space plain when off", ",\"n0", {"a b", "c"}, "a b,c");
         row("control quoted", ",\"n0", {"a\tb"}, "\"a\tb\"");
+        // Unquoted, a reader with space skipping would take NUL for white space.
+        row("NUL quoted", ",\"n1", {QByteArray("a\0b", 3), "c"}, QByteArray("\"a\0b\",c", 7));
         row("memo with LF", ",\"n1", {"x", "a\r\nb"}, "x,\"a\nb\"");
         row("memo with LF between double bytes", ",\"n1", {"\x82\xa0\r\n\x82\xa2"}, "\"\x82\xa0\n\x82\xa2\"");
         row("memo with backslash n, unquoted", ",\"b1", {"a\r\nb"}, "a\\nb");
@@ -167,6 +169,7 @@ private Q_SLOTS:
         row("NUL with spaces off", ",\"n0", QByteArray("a\0b,c", 5), {QByteArray("a\0b", 3), "c"});
         row("NUL separator", QByteArray("\0\"n1", 4), QByteArray("a\0b", 3), {"a", "b"});
         row("NUL quote", QByteArray(",\0n1", 4), QByteArray("\0a,b\0,c", 7), {"a,b", "c"});
+        row("NUL before separator", ",\"n1", QByteArray("a\0,c", 4), {"a", "c"});
     }
 
     void split()
