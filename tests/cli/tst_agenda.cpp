@@ -1,17 +1,10 @@
 #include "../data/DataFixtures.h"
+#include "ProgramRun.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
-
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
 
 RecordBytes item(int kind, const QString &title)
 {
@@ -55,16 +48,8 @@ class TestAgenda : public QObject
     QString file(const QString &name, const QByteArray &bytes) { return WriteFile(m_dir.filePath(name), bytes); }
     Run run(const QStringList &args)
     {
-        QProcess p;
-        p.start(m_bin,
+        return RunProgram(m_bin,
             QStringList {QStringLiteral("agenda"), QStringLiteral("--settings"), m_dir.filePath("none.ini")} + args);
-        Run r;
-        if (!p.waitForFinished(60000))
-            return r;
-        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-        r.out = p.readAllStandardOutput();
-        r.err = p.readAllStandardError();
-        return r;
     }
 
 private Q_SLOTS:

@@ -1,4 +1,5 @@
 #include "../data/DataFixtures.h"
+#include "ProgramRun.h"
 
 #include <QDir>
 #include <QProcess>
@@ -6,13 +7,6 @@
 #include <QTest>
 
 namespace {
-
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
 
 // Three items built from the layout table, and one record of a kind that
 // does not exist.
@@ -44,16 +38,7 @@ class TestDataCommands : public QObject
     QString file(const QString &name, const QByteArray &bytes) { return WriteFile(path(name), bytes); }
     Run run(const QStringList &args, const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment())
     {
-        QProcess p;
-        p.setProcessEnvironment(env);
-        p.start(m_bin, args);
-        Run r;
-        if (!p.waitForFinished(60000))
-            return r;
-        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-        r.out = p.readAllStandardOutput();
-        r.err = p.readAllStandardError();
-        return r;
+        return RunProgram(m_bin, args, env);
     }
     // With an empty settings file: all defaults.
     Run runBare(const QString &command, const QStringList &files)

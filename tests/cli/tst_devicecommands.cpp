@@ -1,3 +1,5 @@
+#include "ProgramRun.h"
+
 #include <QDir>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -5,13 +7,6 @@
 #include <QTest>
 
 namespace {
-
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
 
 QByteArray pattern(int size, int seed)
 {
@@ -68,18 +63,7 @@ class TestDeviceCommands : public QObject
     std::unique_ptr<QTemporaryDir> m_dir;
 
     QString path(const QString &name) const { return m_dir->filePath(name); }
-    Run run(const QStringList &args)
-    {
-        QProcess p;
-        p.start(m_bin, args);
-        Run r;
-        if (!p.waitForFinished(60000))
-            return r;
-        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-        r.out = p.readAllStandardOutput();
-        r.err = p.readAllStandardError();
-        return r;
-    }
+    Run run(const QStringList &args) { return RunProgram(m_bin, args); }
     // A settings file whose docking-station port `com` is the emulator at
     // 115200 bit/s; the other ports lead nowhere.
     QString settings(const Emulator &device, int com = 1)

@@ -1,17 +1,10 @@
 #include "../data/DataFixtures.h"
+#include "ProgramRun.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
-
-struct Run
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
 
 // Mountain Day, 11 August, is a holiday under today's law only: an item moved
 // off holidays falls on the 12th with the law and stays on the 11th with the
@@ -41,16 +34,8 @@ class TestICalCli : public QObject
     }
     Run run(const QStringList &args)
     {
-        QProcess p;
-        p.start(m_bin,
+        return RunProgram(m_bin,
             QStringList {QStringLiteral("ical"), QStringLiteral("--settings"), m_dir.filePath("none.ini")} + args);
-        Run r;
-        if (!p.waitForFinished(60000))
-            return r;
-        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-        r.out = p.readAllStandardOutput();
-        r.err = p.readAllStandardError();
-        return r;
     }
 
 private Q_SLOTS:
