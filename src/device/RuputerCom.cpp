@@ -3,6 +3,8 @@
 #include "data/Notifier.h"
 #include "device/RupLibrary.h"
 #include "device/RuputerComUi.h"
+#include "settings/SettingKeys.h"
+#include "settings/SettingKeys.h"
 #include "settings/SettingsFile.h"
 
 #include <QDir>
@@ -42,11 +44,10 @@ QString TRuputerCom::ReceivingPath(const QString &localPath)
 
 void ApplyDeviceOptions(TRuputerCom &com, const SettingsFile &settings)
 {
-    const QString option = QStringLiteral("Option");
-    com.setDockPort(settings.readInteger(option, QStringLiteral("Dock"), 1));
-    com.setIrPort(settings.readInteger(option, QStringLiteral("IrDA"), 2));
-    com.setDefaultPort(settings.readBool(option, QStringLiteral("DefaultPort"), true) ? rpDockPort : rpIrPort);
-    com.setSpeed(settings.readInteger(option, QStringLiteral("Speed"), 4));
+    com.setDockPort(ReadSetting(settings, SettingKeys::Dock));
+    com.setIrPort(ReadSetting(settings, SettingKeys::IrDA));
+    com.setDefaultPort(ReadSetting(settings, SettingKeys::DefaultPort) ? rpDockPort : rpIrPort);
+    com.setSpeed(ReadSetting(settings, SettingKeys::Speed));
 }
 
 TRuputerCom::TRuputerCom(QObject *owner)

@@ -336,10 +336,7 @@ void TListForm::ApplyOptions()
         ToolBar->setVisible(false);
     }
 
-    RupCom->setDockPort(ReadSetting(settings, SettingKeys::Dock));
-    RupCom->setIrPort(ReadSetting(settings, SettingKeys::IrDA));
-    RupCom->setDefaultPort(ReadSetting(settings, SettingKeys::DefaultPort) ? rpDockPort : rpIrPort);
-    RupCom->setSpeed(ReadSetting(settings, SettingKeys::Speed));
+    ApplyDeviceOptions(*RupCom, settings);
 }
 
 QString TListForm::BackupNameOf(const QString &name)
