@@ -4,7 +4,6 @@
 #include "device/RupLibrary.h"
 #include "device/RuputerComUi.h"
 #include "settings/SettingKeys.h"
-#include "settings/SettingKeys.h"
 #include "settings/SettingsFile.h"
 
 #include <QDir>
